@@ -1,0 +1,139 @@
+#include "apm_status.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+power_status_record power_status = {-1, -1};
+
+namespace {
+
+// The C locale's white space, which is what sscanf skips here: cellora
+// never sets a locale, so no environment can change how a line reads.
+bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+int hex_digit(char c) {
+  if (is_digit(c)) return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+const char *skip_space(const char *p) {
+  while (is_space(*p)) ++p;
+  return p;
+}
+
+const char *skip_sign(const char *p, bool *negative) {
+  *negative = *p == '-';
+  return *p == '-' || *p == '+' ? p + 1 : p;
+}
+
+// "%s": the whole run of non-blank characters is consumed, as sscanf
+// would, but only the first apm_version_size of them are kept.
+const char *scan_text(const char *p, char *out) {
+  p = skip_space(p);
+  if (*p == '\0') return nullptr;
+  int kept = 0;
+  for (; *p != '\0' && !is_space(*p); ++p) {
+    if (kept < apm_version_size) out[kept++] = *p;
+  }
+  out[kept] = '\0';
+  return p;
+}
+
+// "%d", saturating where sscanf would wrap.  The magnitude stops growing
+// once it is past any int32_t, so it cannot overflow either.
+const char *scan_decimal(const char *p, int32_t *out) {
+  bool negative = false;
+  p = skip_sign(skip_space(p), &negative);
+  if (!is_digit(*p)) return nullptr;
+  int64_t magnitude = 0;
+  for (; is_digit(*p); ++p) {
+    if (magnitude <= INT32_MAX) magnitude = magnitude * 10 + (*p - '0');
+  }
+  int64_t value = negative ? -magnitude : magnitude;
+  if (value > INT32_MAX) value = INT32_MAX;
+  if (value < INT32_MIN) value = INT32_MIN;
+  *out = static_cast<int32_t>(value);
+  return p;
+}
+
+// "%x", saturating where sscanf would wrap; a minus sign puts any value
+// other than zero below the range.  Like glibc, a "0x" prefix with no
+// digits after it reads as 0 and is consumed.
+const char *scan_hex(const char *p, uint32_t *out) {
+  bool negative = false;
+  p = skip_sign(skip_space(p), &negative);
+  bool converted = false;
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+    p += 2;
+    converted = true;
+  }
+  uint64_t magnitude = 0;
+  for (int digit; (digit = hex_digit(*p)) >= 0; ++p) {
+    if (magnitude <= UINT32_MAX) magnitude = magnitude * 16 + digit;
+    converted = true;
+  }
+  if (!converted) return nullptr;
+  if (negative && magnitude != 0) magnitude = 0;
+  *out = magnitude > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(magnitude);
+  return p;
+}
+
+[[noreturn]] void fail_read() {
+  fprintf(stderr, "cellora: Can't read proc info: %s\n", strerror(errno));
+  _exit(1);
+}
+
+}  // namespace
+
+bool read_status_line(FILE *f, char (&line)[apm_line_size]) {
+  if (fgets(line, apm_read_limit, f) == nullptr) {
+    // fgets leaves errno alone at end of file; "Success" would be a lie.
+    if (!ferror(f)) errno = ENODATA;
+    return false;
+  }
+  line[apm_line_size - 1] = '\0';
+  return true;
+}
+
+int scan_apm_line(const char *p, apm_reading *r) {
+  if ((p = scan_text(p, r->driver_version)) == nullptr) return 0;
+  if ((p = scan_decimal(p, &r->bios_major)) == nullptr) return 1;
+  if (*p != '.' || (p = scan_decimal(p + 1, &r->bios_minor)) == nullptr) {
+    return 2;
+  }
+  uint32_t *const hex_fields[] = {&r->apm_flags, &r->ac_line_status,
+                                  &r->battery_status, &r->battery_flag};
+  for (int i = 0; i < 4; ++i) {
+    if ((p = scan_hex(p, hex_fields[i])) == nullptr) return 3 + i;
+  }
+  if ((p = scan_decimal(p, &r->battery_percent)) == nullptr) return 7;
+  // glibc skips white space before "%%" too.
+  p = skip_space(p);
+  if (*p != '%' || (p = scan_decimal(p + 1, &r->remaining_time)) == nullptr) {
+    return 8;
+  }
+  if (scan_decimal(p, &r->time_units) == nullptr) return 9;
+  return 10;
+}
+
+void store_power_status(const apm_reading *r, int fields) {
+  int32_t level = fields >= 8 ? r->battery_percent : -1;
+  power_status.battery = level > 100 ? 100 : level;
+  power_status.ac_line = fields >= 5 && r->ac_line_status == 1 ? 1 : 0;
+}
+
+void read_apm_status() {
+  errno = 0;
+  FILE *f = fopen("/proc/apm", "r");
+  char line[apm_line_size];
+  if (f == nullptr || !read_status_line(f, line)) fail_read();
+  apm_reading reading = {};
+  int fields = scan_apm_line(line, &reading);
+  fclose(f);
+  store_power_status(&reading, fields);
+}

@@ -1,0 +1,61 @@
+// The power status as the kernel's APM driver reports it in /proc/apm.
+#ifndef CELLORA_APM_STATUS_H_
+#define CELLORA_APM_STATUS_H_
+
+#include <cstdint>
+#include <cstdio>
+
+// What one reading left behind: the only thing the report looks at.
+struct power_status_record {
+  int32_t battery;  // percent, never above 100; -1 when no level is known
+  int32_t ac_line;  // 1 on AC power, 0 off it, -1 before the first reading
+};
+
+extern power_status_record power_status;
+
+// Reads the first line of /proc/apm into power_status.  When the file
+// cannot be opened or holds no line, writes the reason to standard error
+// and ends the process with status 1 instead of returning.
+void read_apm_status();
+
+// The pieces read_apm_status is made of, for the tests and the fuzzer.
+
+// The line buffer: fgets reads at most apm_line_size - 2 characters.
+constexpr int apm_line_size = 100;
+constexpr int apm_read_limit = apm_line_size - 1;
+// The driver version is never used; longer ones are cut to this length.
+constexpr int apm_version_size = 16;
+
+// The ten fields of one status line, in line order.
+struct apm_reading {
+  char driver_version[apm_version_size + 1];
+  int32_t bios_major;
+  int32_t bios_minor;
+  uint32_t apm_flags;
+  uint32_t ac_line_status;
+  uint32_t battery_status;
+  uint32_t battery_flag;
+  int32_t battery_percent;
+  int32_t remaining_time;
+  int32_t time_units;
+};
+
+// Reads the first line of f into line, as fgets does with a limit of
+// apm_read_limit, and terminates the buffer's last byte as well.  Returns
+// false when no character could be read; errno then names the read error,
+// or ENODATA when the file was empty.
+bool read_status_line(FILE *f, char (&line)[apm_line_size]);
+
+// Scans line as sscanf does with "%s %d.%d %x %x %x %x %d%% %d %d\n" and
+// returns how many fields were converted, 0 where sscanf would give EOF.
+// Unlike sscanf, a decimal number that does not fit takes the nearest
+// int32_t and a hexadecimal one the nearest uint32_t (a negative one is 0),
+// and the driver version is cut to apm_version_size characters.
+int scan_apm_line(const char *line, apm_reading *reading);
+
+// Derives the level and the AC line state from the first `fields` fields
+// of reading and stores them in power_status.  Fields never reached count
+// as no level and no AC power.
+void store_power_status(const apm_reading *reading, int fields);
+
+#endif  // CELLORA_APM_STATUS_H_

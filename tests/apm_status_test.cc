@@ -1,0 +1,159 @@
+#include "apm_status.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct line_case {
+  const char *line;
+  int fields;
+  int32_t battery;
+  int32_t ac_line;
+};
+
+void PrintTo(const line_case &c, std::ostream *os) { *os << '"' << c.line << '"'; }
+
+class StatusLine : public testing::TestWithParam<line_case> {};
+
+TEST_P(StatusLine, ScansAndDerives) {
+  const line_case &c = GetParam();
+  apm_reading reading = {};
+  int fields = scan_apm_line(c.line, &reading);
+  power_status = {55, 55};
+  store_power_status(&reading, fields);
+  EXPECT_EQ(fields, c.fields);
+  EXPECT_EQ(power_status.battery, c.battery);
+  EXPECT_EQ(power_status.ac_line, c.ac_line);
+}
+
+INSTANTIATE_TEST_SUITE_P(KernelLines, StatusLine, testing::Values(
+    line_case{"1.16ac 1.2 0x03 0x01 0x03 0x09 87% 120 min\n", 9, 87, 1},
+    line_case{"1.16ac 1.2 0x03 0x01 0xff 0x80 -1% -1 ?\n", 9, -1, 1},
+    line_case{"1.16 1.2 0x02 0x00 0x00 0x01 42% 95 min\n", 9, 42, 0},
+    line_case{"1.16 1.2 0x02 0x01 0x03 0x08 55% 91 min 8123mV 1021mA 31\n", 9, 55, 1},
+    line_case{"1.16ac 1.2 0x03 0x01 0x03 0x09 87% 120 7\n", 10, 87, 1}));
+
+INSTANTIATE_TEST_SUITE_P(Level, StatusLine, testing::Values(
+    line_case{"1.16 1.2 3 1 3 9 100% 1 1", 10, 100, 1},
+    line_case{"1.16 1.2 3 1 3 9 101% 1 1", 10, 100, 1},
+    line_case{"1.16 1.2 3 1 3 9 150% 1 1", 10, 100, 1},
+    line_case{"1.16 1.2 3 1 3 9 0% 1 1", 10, 0, 1},
+    line_case{"1.16 1.2 3 1 3 9 -3% 1 1", 10, -3, 1},
+    line_case{"1.16 1.2 3 1 3 9 -01% 1 1", 10, -1, 1},
+    line_case{"1.16 1.2 3 1 3 9 +87% 1 1", 10, 87, 1},
+    line_case{"1.16 1.2 3 1 3 9 87 \t%", 8, 87, 1},
+    line_case{"1.16 1.2 3 1 3 9 87", 8, 87, 1},
+    line_case{"1.16 1.2 3 1 3 9 87x% 1 1", 8, 87, 1}));
+
+INSTANTIATE_TEST_SUITE_P(AcLine, StatusLine, testing::Values(
+    line_case{"1.16 1.2 3 0x00 3 9 50% 1 1", 10, 50, 0},
+    line_case{"1.16 1.2 3 0x02 3 9 50% 1 1", 10, 50, 0},
+    line_case{"1.16 1.2 3 0xff 3 9 50% 1 1", 10, 50, 0},
+    line_case{"1.16 1.2 3 ff 3 9 50% 1 1", 10, 50, 0},
+    line_case{"1.16 1.2 3 1 3 9 50% 1 1", 10, 50, 1},
+    line_case{"1.16 1.2 3 0X0001 3 9 50% 1 1", 10, 50, 1},
+    line_case{"1.16 1.2 3 +0x1 3 9 50% 1 1", 10, 50, 1},
+    line_case{"1.16 1.2 3 0x 3 9 50% 1 1", 10, 50, 0}));
+
+// sscanf would wrap these; they must take the nearest value instead.
+INSTANTIATE_TEST_SUITE_P(TooLarge, StatusLine, testing::Values(
+    line_case{"1.16 1.2 3 1 3 9 4294967297% 1 1", 10, 100, 1},
+    line_case{"1.16 1.2 3 1 3 9 2147483648% 1 1", 10, 100, 1},
+    line_case{"1.16 1.2 3 1 3 9 -99999999999% 1 1", 10, INT32_MIN, 1},
+    line_case{"1.16 1.2 3 1 3 9 -4294967295% 1 1", 10, INT32_MIN, 1},
+    line_case{"1.16 1.2 3 0x100000001 3 9 50% 1 1", 10, 50, 0},
+    line_case{"1.16 1.2 3 -1 3 9 50% 1 1", 10, 50, 0},
+    line_case{"1.16 1.2 3 -0xffffffff 3 9 50% 1 1", 10, 50, 0},
+    line_case{"1.16 1.2 3 1000000000000000000000001 3 9 50% 1 1", 10, 50, 0}));
+
+// Fields never reached leave no level and no AC power, never garbage.
+INSTANTIATE_TEST_SUITE_P(CutShort, StatusLine, testing::Values(
+    line_case{"", 0, -1, 0},
+    line_case{" \t\n", 0, -1, 0},
+    line_case{"1.16ac", 1, -1, 0},
+    line_case{"1.16ac 1,2 0x03 0x01", 2, -1, 0},
+    line_case{"1.16ac 1.2 0x03", 4, -1, 0},
+    line_case{"1.16ac 1.2 0x03 0x01", 5, -1, 1},
+    line_case{"1.16ac 1.2 0x03 0x01 0x03 0x09", 7, -1, 1},
+    line_case{"1.16ac 1.2 0x03 0x01 0x03 0x09 %87", 7, -1, 1},
+    line_case{"1.16ac 1.2 0x03 zz 0x03 0x09 87% 1 1", 4, -1, 0}));
+
+TEST(ScanApmLine, CutsALongVersionWithoutLosingTheFieldsAfterIt) {
+  std::string line = std::string(300, 'v') + " 1.2 0x03 0x01 0x03 0x09 87% 120 min";
+  apm_reading reading = {};
+  ASSERT_EQ(scan_apm_line(line.c_str(), &reading), 9);
+  EXPECT_EQ(std::string(reading.driver_version), std::string(apm_version_size, 'v'));
+  EXPECT_EQ(reading.battery_percent, 87);
+  EXPECT_EQ(reading.remaining_time, 120);
+}
+
+TEST(ScanApmLine, ReadsEveryField) {
+  apm_reading r = {};
+  ASSERT_EQ(scan_apm_line("1.16ac -1.+2 0xA 0XbC -0 d 7% -5 +6", &r), 10);
+  EXPECT_STREQ(r.driver_version, "1.16ac");
+  EXPECT_EQ(r.bios_major, -1);
+  EXPECT_EQ(r.bios_minor, 2);
+  EXPECT_EQ(r.apm_flags, 0xAu);
+  EXPECT_EQ(r.ac_line_status, 0xBCu);
+  EXPECT_EQ(r.battery_status, 0u);
+  EXPECT_EQ(r.battery_flag, 0xDu);
+  EXPECT_EQ(r.battery_percent, 7);
+  EXPECT_EQ(r.remaining_time, -5);
+  EXPECT_EQ(r.time_units, 6);
+}
+
+struct read_case {
+  const char *name;
+  std::string file;
+  bool read;
+  std::string line;
+};
+
+void PrintTo(const read_case &c, std::ostream *os) { *os << c.name; }
+
+class StatusFile : public testing::TestWithParam<read_case> {};
+
+TEST_P(StatusFile, ReadsTheFirstLineOnly) {
+  const read_case &c = GetParam();
+  std::string bytes = c.file;
+  FILE *f = fmemopen(bytes.data(), bytes.size(), "r");
+  ASSERT_NE(f, nullptr);
+  char line[apm_line_size];
+  memset(line, 'z', sizeof line);
+  errno = 0;
+  ASSERT_EQ(read_status_line(f, line), c.read);
+  if (c.read) {
+    EXPECT_EQ(std::string(line), c.line);
+    EXPECT_EQ(line[apm_line_size - 1], '\0');
+  } else {
+    EXPECT_EQ(errno, ENODATA);
+  }
+  fclose(f);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StatusFile,
+    testing::Values(
+        read_case{"Line", "1.16 1.2 3 1 3 9 50% 1 1\n", true, "1.16 1.2 3 1 3 9 50% 1 1\n"},
+        read_case{"NoNewline", "1.16 1.2", true, "1.16 1.2"},
+        read_case{"SecondLineIgnored", "1.16 a\n1.16 1.2 3 1 3 9 50% 1 1\n", true, "1.16 a\n"},
+        read_case{"LongLineCut", std::string(150, '7'), true, std::string(98, '7')},
+        read_case{"NulByte", std::string("1.16\0 1.2\n", 10), true, "1.16"},
+        read_case{"Empty", "", false, ""}),
+    [](const testing::TestParamInfo<read_case> &p) { return p.param.name; });
+
+TEST(ReadStatusLine, KeepsTheErrorOfARealReadError) {
+  FILE *f = fopen("/", "r");
+  ASSERT_NE(f, nullptr);
+  char line[apm_line_size];
+  errno = 0;
+  EXPECT_FALSE(read_status_line(f, line));
+  EXPECT_EQ(errno, EISDIR);
+  fclose(f);
+}
+
+}  // namespace
