@@ -1,8 +1,9 @@
 #include "apm_status.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 power_status_record power_status = {-1, -1};
 
@@ -93,21 +94,22 @@ const char *scan_hex(const char *p, uint32_t *out) {
 bool read_status_line(FILE *f, char (&line)[apm_line_size]) {
   if (fgets(line, apm_read_limit, f) == nullptr) {
     // fgets leaves errno alone at end of file; "Success" would be a lie.
-    if (!ferror(f)) errno = ENODATA;
+    if (ferror(f) == 0) errno = ENODATA;
     return false;
   }
   line[apm_line_size - 1] = '\0';
   return true;
 }
 
-int scan_apm_line(const char *p, apm_reading *r) {
+int scan_apm_line(const char *line, apm_reading *r) {
+  const char *p = line;
   if ((p = scan_text(p, r->driver_version)) == nullptr) return 0;
   if ((p = scan_decimal(p, &r->bios_major)) == nullptr) return 1;
   if (*p != '.' || (p = scan_decimal(p + 1, &r->bios_minor)) == nullptr) {
     return 2;
   }
-  uint32_t *const hex_fields[] = {&r->apm_flags, &r->ac_line_status,
-                                  &r->battery_status, &r->battery_flag};
+  uint32_t *const hex_fields[] = {&r->apm_flags, &r->ac_line_status, &r->battery_status,
+                                  &r->battery_flag};
   for (int i = 0; i < 4; ++i) {
     if ((p = scan_hex(p, hex_fields[i])) == nullptr) return 3 + i;
   }

@@ -16,7 +16,7 @@ int write_report() {
     error = errno;
   }
   if (fflush(stdout) != 0 && error == 0) error = errno;
-  if (error == 0 && !ferror(stdout)) return 0;
+  if (error == 0 && ferror(stdout) == 0) return 0;
   fprintf(stderr, "cellora: Can't write report: %s\n", strerror(error));
   return 1;
 }

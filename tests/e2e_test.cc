@@ -69,21 +69,38 @@ bool enter_namespace(std::string *why) {
   return true;
 }
 
+// Sanitizer runtimes read /proc/self and /proc/PID; cellora itself reads
+// only /proc/apm.  So the real /proc stays reachable under /proc/host, with
+// links for this process, where the kernel lets us clone its mount.
+void keep_host_proc(int host_proc) {
+  if (host_proc < 0 || mkdir("/proc/host", 0555) != 0 ||
+      move_mount(host_proc, "", AT_FDCWD, "/proc/host", MOVE_MOUNT_F_EMPTY_PATH) != 0) {
+    return;
+  }
+  std::string pid = std::to_string(getpid());
+  (void)!symlink(("host/" + pid).c_str(), ("/proc/" + pid).c_str());
+  (void)!symlink(pid.c_str(), "/proc/self");
+  (void)!symlink("host/thread-self", "/proc/thread-self");
+}
+
 bool mount_tmpfs_over_proc(std::string *why) {
-  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-      mount("tmpfs", "/proc", "tmpfs", 0, "mode=0755") != 0) {
+  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
     *why += std::string("mount: ") + strerror(errno);
     return false;
   }
+  int host_proc = open_tree(AT_FDCWD, "/proc", OPEN_TREE_CLONE | OPEN_TREE_CLOEXEC);
+  if (mount("tmpfs", "/proc", "tmpfs", 0, "mode=0755") != 0) {
+    *why += std::string("mount: ") + strerror(errno);
+    return false;
+  }
+  keep_host_proc(host_proc);
   return true;
 }
 
 bool place_status(const scenario &s) {
   switch (s.where) {
-    case place::none:
-      return true;
-    case place::directory:
-      return mkdir("/proc/apm", 0555) == 0;
+    case place::none: return true;
+    case place::directory: return mkdir("/proc/apm", 0555) == 0;
     case place::file:
     case place::unreadable:
       return write_file("/proc/apm", s.status) &&
@@ -138,8 +155,7 @@ std::string drain(int fd) {
 
 result run(const scenario &s) {
   int out[2], err[2], setup[2];
-  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0 ||
-      pipe2(setup, O_CLOEXEC) != 0) {
+  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0 || pipe2(setup, O_CLOEXEC) != 0) {
     return {"", "", -1, std::string("pipe: ") + strerror(errno)};
   }
   pid_t pid = fork();
@@ -198,24 +214,30 @@ std::string long_line() {
 
 INSTANTIATE_TEST_SUITE_P(
     Reports, EndToEnd,
-    testing::Values(
-        report("KernelLine", kRealLine, kReport87),
-        report("OnBattery", "1.16ac 1.2 0x03 0x00 0x00 0x01 42% 95 min\n",
-               "battery=42\nac_line=off\n"),
-        report("BackupPower", "1.16ac 1.2 0x03 0x02 0x00 0x01 42% 95 min\n",
-               "battery=42\nac_line=off\n"),
-        report("CappedAt100", "1.16ac 1.2 0x03 0x01 0x00 0x01 150% 95 min\n",
-               "battery=100\nac_line=on\n"),
-        report("NegativeLevel", "1.16ac 1.2 0x03 0x01 0x00 0x01 -3% 95 min\n",
-               "battery=-3\nac_line=on\n"),
-        report("HugeLevelSaturates", "1.16 1.2 3 1 3 9 -99999999999% 1 1",
-               "battery=-2147483648\nac_line=on\n"),
-        report("WrappingAcIsOff", "1.16 1.2 3 0x100000001 3 9 50% 1 1",
-               "battery=50\nac_line=off\n"),
-        report("SecondLineIgnored", kRealLine + std::string("junk\n"), kReport87),
-        report("LongFirstLine", long_line(), "battery=8\nac_line=on\n"),
-        scenario{"ArgumentsIgnored", kRealLine, place::file, out_to::pipe,
-                 {"--help", "-v", "/proc/other", ""}, {}, kReport87, "", 0}),
+    testing::Values(report("KernelLine", kRealLine, kReport87),
+                    report("OnBattery", "1.16ac 1.2 0x03 0x00 0x00 0x01 42% 95 min\n",
+                           "battery=42\nac_line=off\n"),
+                    report("BackupPower", "1.16ac 1.2 0x03 0x02 0x00 0x01 42% 95 min\n",
+                           "battery=42\nac_line=off\n"),
+                    report("CappedAt100", "1.16ac 1.2 0x03 0x01 0x00 0x01 150% 95 min\n",
+                           "battery=100\nac_line=on\n"),
+                    report("NegativeLevel", "1.16ac 1.2 0x03 0x01 0x00 0x01 -3% 95 min\n",
+                           "battery=-3\nac_line=on\n"),
+                    report("HugeLevelSaturates", "1.16 1.2 3 1 3 9 -99999999999% 1 1",
+                           "battery=-2147483648\nac_line=on\n"),
+                    report("WrappingAcIsOff", "1.16 1.2 3 0x100000001 3 9 50% 1 1",
+                           "battery=50\nac_line=off\n"),
+                    report("SecondLineIgnored", kRealLine + std::string("junk\n"), kReport87),
+                    report("LongFirstLine", long_line(), "battery=8\nac_line=on\n"),
+                    scenario{"ArgumentsIgnored",
+                             kRealLine,
+                             place::file,
+                             out_to::pipe,
+                             {"--help", "-v", "/proc/other", ""},
+                             {},
+                             kReport87,
+                             "",
+                             0}),
     [](const testing::TestParamInfo<scenario> &p) { return p.param.name; });
 
 scenario failure(const char *name, std::string status, place where, std::string want_err) {
@@ -225,24 +247,41 @@ scenario failure(const char *name, std::string status, place where, std::string 
 INSTANTIATE_TEST_SUITE_P(
     Failures, EndToEnd,
     testing::Values(
-        failure("UnknownLevel", "1.16ac 1.2 0x03 0x01 0xff 0x80 -1% -1 ?\n", place::file,
-                kNoLevel),
-        failure("LineCutBeforeLevel", "1.16ac 1.2 0x03 0x01 0x03 0x09\n", place::file,
-                kNoLevel),
+        failure("UnknownLevel", "1.16ac 1.2 0x03 0x01 0xff 0x80 -1% -1 ?\n", place::file, kNoLevel),
+        failure("LineCutBeforeLevel", "1.16ac 1.2 0x03 0x01 0x03 0x09\n", place::file, kNoLevel),
         failure("NulFirst", std::string("\0 1.2 0x03 0x01 0x03 0x09 87%\n", 30), place::file,
                 kNoLevel),
         failure("NoStatusFile", "", place::none, read_failure("No such file or directory")),
         failure("EmptyStatusFile", "", place::file, read_failure("No data available")),
         failure("DirectoryInPlace", "", place::directory, read_failure("Is a directory")),
-        failure("UnreadableFile", kRealLine, place::unreadable,
-                read_failure("Permission denied")),
-        scenario{"ReportToFullDisk", kRealLine, place::file, out_to::dev_full, {}, {}, "",
-                 "cellora: Can't write report: No space left on device\n", 1},
-        scenario{"ReportToClosedStdout", kRealLine, place::file, out_to::closed, {}, {}, "",
-                 "cellora: Can't write report: Bad file descriptor\n", 1},
-        scenario{"LocaleChangesNothing", "", place::none, out_to::pipe, {},
-                 {"LC_ALL=de_DE.UTF-8", "LANG=fr_FR.UTF-8", "LANGUAGE=de"}, "",
-                 read_failure("No such file or directory"), 1}),
+        failure("UnreadableFile", kRealLine, place::unreadable, read_failure("Permission denied")),
+        scenario{"ReportToFullDisk",
+                 kRealLine,
+                 place::file,
+                 out_to::dev_full,
+                 {},
+                 {},
+                 "",
+                 "cellora: Can't write report: No space left on device\n",
+                 1},
+        scenario{"ReportToClosedStdout",
+                 kRealLine,
+                 place::file,
+                 out_to::closed,
+                 {},
+                 {},
+                 "",
+                 "cellora: Can't write report: Bad file descriptor\n",
+                 1},
+        scenario{"LocaleChangesNothing",
+                 "",
+                 place::none,
+                 out_to::pipe,
+                 {},
+                 {"LC_ALL=de_DE.UTF-8", "LANG=fr_FR.UTF-8", "LANGUAGE=de"},
+                 "",
+                 read_failure("No such file or directory"),
+                 1}),
     [](const testing::TestParamInfo<scenario> &p) { return p.param.name; });
 
 }  // namespace

@@ -18,13 +18,15 @@ struct field_check {
   const char *name;
   bool hex;
   int64_t ours;
-  int64_t libc32;    // what sscanf stored into the 32-bit field
-  intmax_t wide;     // what sscanf stored into an intmax_t / uintmax_t
+  int64_t libc32;  // what sscanf stored into the 32-bit field
+  intmax_t wide;   // what sscanf stored into an intmax_t / uintmax_t
   uintmax_t uwide;
-  bool negative;     // the token starts with a minus sign
+  bool negative;  // the token starts with a minus sign
 };
 
 bool fits(const field_check &f) {
+  // A minus sign wraps even the wide field: "-ffffffffffffffff" reads as 1.
+  if (f.hex && f.negative) return f.uwide == 0;
   if (f.hex) return f.uwide <= UINT32_MAX;
   return f.wide >= INT32_MIN && f.wide <= INT32_MAX;
 }
@@ -38,8 +40,7 @@ int64_t expected(const field_check &f) {
 }
 
 std::string describe(const char *what, int64_t got, int64_t want) {
-  return std::string(what) + ": got " + std::to_string(got) + ", want " +
-         std::to_string(want);
+  return std::string(what) + ": got " + std::to_string(got) + ", want " + std::to_string(want);
 }
 
 }  // namespace
@@ -54,8 +55,8 @@ oracle_verdict check_against_sscanf(const char *line) {
   std::vector<char> text(strlen(line) + 1), wide_text(strlen(line) + 1);
   int32_t d[5] = {};
   unsigned x[4] = {};
-  int n = sscanf(line, "%s %d.%d %x %x %x %x %d%% %d %d\n", text.data(), &d[0],
-                 &d[1], &x[0], &x[1], &x[2], &x[3], &d[2], &d[3], &d[4]);
+  int n = sscanf(line, "%s %d.%d %x %x %x %x %d%% %d %d\n", text.data(), &d[0], &d[1], &x[0], &x[1],
+                 &x[2], &x[3], &d[2], &d[3], &d[4]);
   if (n == EOF) n = 0;
 
   // The same pattern into wider fields, with the end of every field.
@@ -63,11 +64,10 @@ oracle_verdict check_against_sscanf(const char *line) {
   uintmax_t wx[4] = {};
   int end[10];
   for (int &e : end) e = -1;
-  int wide_n = sscanf(
-      line, "%s%n %jd%n.%jd%n %jx%n %jx%n %jx%n %jx%n %jd%n%% %jd%n %jd%n\n",
-      wide_text.data(), &end[0], &wd[0], &end[1], &wd[1], &end[2], &wx[0],
-      &end[3], &wx[1], &end[4], &wx[2], &end[5], &wx[3], &end[6], &wd[2],
-      &end[7], &wd[3], &end[8], &wd[4], &end[9]);
+  int wide_n = sscanf(line, "%s%n %jd%n.%jd%n %jx%n %jx%n %jx%n %jx%n %jd%n%% %jd%n %jd%n\n",
+                      wide_text.data(), &end[0], &wd[0], &end[1], &wd[1], &end[2], &wx[0], &end[3],
+                      &wx[1], &end[4], &wx[2], &end[5], &wx[3], &end[6], &wd[2], &end[7], &wd[3],
+                      &end[8], &wd[4], &end[9]);
   if (wide_n == EOF) wide_n = 0;
   verdict.fields = n;
   if (wide_n != n) {
@@ -81,16 +81,13 @@ oracle_verdict check_against_sscanf(const char *line) {
   if (n >= 1) {
     std::string want(text.data(), strnlen(text.data(), apm_version_size));
     if (want != ours.driver_version) {
-      verdict.mismatch = "driver_version: got \"" +
-                         std::string(ours.driver_version) + "\", want \"" +
-                         want + "\"";
+      verdict.mismatch =
+          "driver_version: got \"" + std::string(ours.driver_version) + "\", want \"" + want + "\"";
       return verdict;
     }
   }
 
-  auto hex_negative = [&](int field) {
-    return *skip_space(line + end[field - 1]) == '-';
-  };
+  auto hex_negative = [&](int field) { return *skip_space(line + end[field - 1]) == '-'; };
   const field_check checks[9] = {
       {"bios_major", false, ours.bios_major, d[0], wd[0], 0, false},
       {"bios_minor", false, ours.bios_minor, d[1], wd[1], 0, false},

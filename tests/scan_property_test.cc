@@ -37,8 +37,12 @@ class line_maker {
       size_t at = below(s.size() + 1);
       switch (below(3)) {
         case 0: s.insert(at, 1, byte()); break;
-        case 1: if (at < s.size()) s.erase(at, 1); break;
-        default: if (at < s.size()) s[at] = byte(); break;
+        case 1:
+          if (at < s.size()) s.erase(at, 1);
+          break;
+        default:
+          if (at < s.size()) s[at] = byte();
+          break;
       }
     }
     return s;
@@ -65,8 +69,8 @@ class line_maker {
     return s;
   }
   std::string decimal() {
-    return sign() + (chance(10) ? pick({"2147483647", "2147483648", "-2147483648",
-                                        "-2147483649", "4294967297", "9223372036854775808"})
+    return sign() + (chance(10) ? pick({"2147483647", "2147483648", "-2147483648", "-2147483649",
+                                        "4294967297", "9223372036854775808"})
                                 : digits("0123456789", 10));
   }
   std::string hex() {
