@@ -1,8 +1,10 @@
 #include "apm_status.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 power_status_record power_status = {-1, -1};
@@ -91,12 +93,29 @@ const char *scan_hex(const char *p, uint32_t *out) {
 
 }  // namespace
 
-bool read_status_line(FILE *f, char (&line)[apm_line_size]) {
-  if (fgets(line, apm_read_limit, f) == nullptr) {
-    // fgets leaves errno alone at end of file; "Success" would be a lie.
-    if (ferror(f) == 0) errno = ENODATA;
+bool read_status_line(int fd, char (&line)[apm_line_size]) {
+  // fgets with a limit of apm_read_limit, without stdio's buffer: the
+  // first line, newline included, or as much of it as the limit allows.
+  constexpr size_t limit = apm_read_limit - 1;
+  size_t length = 0;
+  while (length < limit) {
+    ssize_t n = read(fd, line + length, limit - length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    const void *newline = memchr(line + length, '\n', static_cast<size_t>(n));
+    if (newline != nullptr) {
+      length = static_cast<size_t>(static_cast<const char *>(newline) - line) + 1;
+      break;
+    }
+    length += static_cast<size_t>(n);
+  }
+  if (length == 0) {
+    // End of file before the first character: "Success" would be a lie.
+    errno = ENODATA;
     return false;
   }
+  line[length] = '\0';
   line[apm_line_size - 1] = '\0';
   return true;
 }
@@ -131,11 +150,11 @@ void store_power_status(const apm_reading *r, int fields) {
 
 void read_apm_status() {
   errno = 0;
-  FILE *f = fopen("/proc/apm", "r");
+  int fd = open("/proc/apm", O_RDONLY);
   char line[apm_line_size];
-  if (f == nullptr || !read_status_line(f, line)) fail_read();
+  if (fd < 0 || !read_status_line(fd, line)) fail_read();
   apm_reading reading = {};
   int fields = scan_apm_line(line, &reading);
-  fclose(f);
+  close(fd);
   store_power_status(&reading, fields);
 }

@@ -3,7 +3,6 @@
 #define CELLORA_APM_STATUS_H_
 
 #include <cstdint>
-#include <cstdio>
 
 // What one reading left behind: the only thing the report looks at.
 struct power_status_record {
@@ -20,7 +19,7 @@ void read_apm_status();
 
 // The pieces read_apm_status is made of, for the tests and the fuzzer.
 
-// The line buffer: fgets reads at most apm_line_size - 2 characters.
+// The line buffer: at most apm_line_size - 2 characters are read into it.
 constexpr int apm_line_size = 100;
 constexpr int apm_read_limit = apm_line_size - 1;
 // The driver version is never used; longer ones are cut to this length.
@@ -40,11 +39,12 @@ struct apm_reading {
   int32_t time_units;
 };
 
-// Reads the first line of f into line, as fgets does with a limit of
-// apm_read_limit, and terminates the buffer's last byte as well.  Returns
-// false when no character could be read; errno then names the read error,
-// or ENODATA when the file was empty.
-bool read_status_line(FILE *f, char (&line)[apm_line_size]);
+// Reads the first line of the file open on fd into line, as fgets does
+// with a limit of apm_read_limit (at most 98 characters, stopping after a
+// newline), and terminates the buffer's last byte as well.  Returns false
+// when the read fails or no character could be read; errno then names the
+// read error, or is ENODATA when the file was empty.
+bool read_status_line(int fd, char (&line)[apm_line_size]);
 
 // Scans line as sscanf does with "%s %d.%d %x %x %x %x %d%% %d %d\n" and
 // returns how many fields were converted, 0 where sscanf would give EOF.

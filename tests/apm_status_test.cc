@@ -1,7 +1,12 @@
 #include "apm_status.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -118,24 +123,47 @@ struct read_case {
 
 void PrintTo(const read_case &c, std::ostream *os) { *os << c.name; }
 
+// The file's bytes as a file in memory, read as a whole.
+int memory_file(const std::string &bytes) {
+  int fd = memfd_create("apm", MFD_CLOEXEC);
+  if (fd >= 0 && (write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
+                  lseek(fd, 0, SEEK_SET) != 0)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The same bytes in packets of three, so that every read comes up short.
+int trickle(const std::string &bytes) {
+  int ends[2];
+  if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0) return -1;
+  for (size_t at = 0; at < bytes.size(); at += 3) {
+    size_t n = std::min<size_t>(3, bytes.size() - at);
+    if (send(ends[1], bytes.data() + at, n, 0) != static_cast<ssize_t>(n)) return -1;
+  }
+  close(ends[1]);
+  return ends[0];
+}
+
 class StatusFile : public testing::TestWithParam<read_case> {};
 
 TEST_P(StatusFile, ReadsTheFirstLineOnly) {
   const read_case &c = GetParam();
-  std::string bytes = c.file;
-  FILE *f = fmemopen(bytes.data(), bytes.size(), "r");
-  ASSERT_NE(f, nullptr);
-  char line[apm_line_size];
-  memset(line, 'z', sizeof line);
-  errno = 0;
-  ASSERT_EQ(read_status_line(f, line), c.read);
-  if (c.read) {
-    EXPECT_EQ(std::string(line), c.line);
-    EXPECT_EQ(line[apm_line_size - 1], '\0');
-  } else {
-    EXPECT_EQ(errno, ENODATA);
+  for (int fd : {memory_file(c.file), trickle(c.file)}) {
+    ASSERT_GE(fd, 0) << strerror(errno);
+    char line[apm_line_size];
+    memset(line, 'z', sizeof line);
+    errno = 0;
+    ASSERT_EQ(read_status_line(fd, line), c.read);
+    if (c.read) {
+      EXPECT_EQ(std::string(line), c.line);
+      EXPECT_EQ(line[apm_line_size - 1], '\0');
+    } else {
+      EXPECT_EQ(errno, ENODATA);
+    }
+    close(fd);
   }
-  fclose(f);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -145,18 +173,20 @@ INSTANTIATE_TEST_SUITE_P(
         read_case{"NoNewline", "1.16 1.2", true, "1.16 1.2"},
         read_case{"SecondLineIgnored", "1.16 a\n1.16 1.2 3 1 3 9 50% 1 1\n", true, "1.16 a\n"},
         read_case{"LongLineCut", std::string(150, '7'), true, std::string(98, '7')},
+        read_case{"NewlineJustPastTheLimit", std::string(98, '7') + "\n", true,
+                  std::string(98, '7')},
         read_case{"NulByte", std::string("1.16\0 1.2\n", 10), true, "1.16"},
         read_case{"Empty", "", false, ""}),
     [](const testing::TestParamInfo<read_case> &p) { return p.param.name; });
 
 TEST(ReadStatusLine, KeepsTheErrorOfARealReadError) {
-  FILE *f = fopen("/", "r");
-  ASSERT_NE(f, nullptr);
+  int fd = open("/", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
   char line[apm_line_size];
   errno = 0;
-  EXPECT_FALSE(read_status_line(f, line));
+  EXPECT_FALSE(read_status_line(fd, line));
   EXPECT_EQ(errno, EISDIR);
-  fclose(f);
+  close(fd);
 }
 
 }  // namespace
