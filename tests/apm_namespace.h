@@ -1,0 +1,48 @@
+// Runs a program, cellora by default, with a status file of the test's own
+// at /proc/apm, placed on a tmpfs over /proc in a private mount namespace.
+#ifndef CELLORA_APM_NAMESPACE_H_
+#define CELLORA_APM_NAMESPACE_H_
+
+#include <string>
+#include <vector>
+
+enum class place { file, none, directory, unreadable };
+enum class out_to { pipe, dev_full, closed };
+
+struct apm_setup {
+  std::string status;  // the file's bytes, when place is file or unreadable
+  place where = place::file;
+  out_to out = out_to::pipe;
+  std::vector<std::string> args;
+  std::vector<std::string> env;  // NAME=value, added to the test's own
+  std::string program;           // empty: the cellora under test
+};
+
+struct run_result {
+  std::string out, err;
+  int status = -1;  // exit status, or 128 + signal
+  // Why nothing ran: "skip: ..." where this machine cannot make the
+  // namespace, anything else for a fault of the test.
+  std::string setup_error;
+};
+
+// The cellora under test: $CELLORA_BIN, else the one this build made.
+const char *cellora_binary();
+
+run_result run_with_status(const apm_setup &setup);
+
+// Ends the test when nothing could run: a skip that says why, except under
+// CI=true, where the end-to-end tests must run and a skip is a failure.
+#define REQUIRE_RUN(r)                                                                  \
+  do {                                                                                  \
+    if ((r).setup_error.rfind("skip: ", 0) == 0) {                                      \
+      const char *ci = getenv("CI");                                                    \
+      if (ci != nullptr && std::string(ci) == "true") {                                 \
+        FAIL() << "cannot run end to end under CI: " << (r).setup_error.substr(6);      \
+      }                                                                                 \
+      GTEST_SKIP() << "no private mount namespace here: " << (r).setup_error.substr(6); \
+    }                                                                                   \
+    ASSERT_EQ((r).setup_error, "");                                                     \
+  } while (0)
+
+#endif  // CELLORA_APM_NAMESPACE_H_
