@@ -16,8 +16,8 @@ int main(void) {
     return 1;
   }
   line[99] = '\0';
-  sscanf(line, "%s %d.%d %x %x %x %x %d%% %d %d\n", version, &major, &minor, &flags, &ac,
-         &status, &flag, &percent, &time, &units);
+  sscanf(line, "%s %d.%d %x %x %x %x %d%% %d %d\n", version, &major, &minor, &flags, &ac, &status,
+         &flag, &percent, &time, &units);
   fclose(f);
   if (percent > 100) percent = 100;
   if (percent == -1) {
