@@ -28,13 +28,14 @@ bool write_file(const char *path, const std::string &text) {
   return fclose(f) == 0 && ok;
 }
 
-// In a namespace of its own the test process keeps a root of its own; for
-// a user without privileges that takes a user namespace as well.
+// In namespaces of its own the test process keeps a root of its own; for
+// a user without privileges that takes a user namespace as well.  The pid
+// namespace gives the processes of one run small, known pids.
 bool enter_namespace(std::string *why) {
-  if (unshare(CLONE_NEWNS) == 0) return true;
+  if (unshare(CLONE_NEWNS | CLONE_NEWPID) == 0) return true;
   uid_t uid = getuid();
   gid_t gid = getgid();
-  if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+  if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWPID) != 0) {
     *why += std::string("unshare: ") + strerror(errno);
     return false;
   }
@@ -48,16 +49,19 @@ bool enter_namespace(std::string *why) {
 }
 
 // Sanitizer runtimes read /proc/self and /proc/PID; cellora itself reads
-// only /proc/apm.  So the real /proc stays reachable under /proc/host, with
-// links for this process, where the kernel lets us clone its mount.
+// only /proc/apm.  So a /proc of the run's pid namespace stays reachable
+// under /proc/host, with links for the pids its processes get, where the
+// kernel lets us mount it.
 void keep_host_proc(int host_proc) {
   if (host_proc < 0 || mkdir("/proc/host", 0555) != 0 ||
       move_mount(host_proc, "", AT_FDCWD, "/proc/host", MOVE_MOUNT_F_EMPTY_PATH) != 0) {
     return;
   }
-  std::string pid = std::to_string(getpid());
-  (void)!symlink(("host/" + pid).c_str(), ("/proc/" + pid).c_str());
-  (void)!symlink(pid.c_str(), "/proc/self");
+  for (int pid = 1; pid <= 256; ++pid) {
+    std::string name = std::to_string(pid);
+    (void)!symlink(("host/" + name).c_str(), ("/proc/" + name).c_str());
+  }
+  (void)!symlink("host/self", "/proc/self");
   (void)!symlink("host/thread-self", "/proc/thread-self");
 }
 
@@ -66,7 +70,10 @@ bool mount_tmpfs_over_proc(std::string *why) {
     *why += std::string("mount: ") + strerror(errno);
     return false;
   }
-  int host_proc = open_tree(AT_FDCWD, "/proc", OPEN_TREE_CLONE | OPEN_TREE_CLOEXEC);
+  int host_proc = -1;
+  if (mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) == 0) {
+    host_proc = open_tree(AT_FDCWD, "/proc", OPEN_TREE_CLONE | OPEN_TREE_CLOEXEC);
+  }
   if (mount("tmpfs", "/proc", "tmpfs", 0, "mode=0755") != 0) {
     *why += std::string("mount: ") + strerror(errno);
     return false;
@@ -94,17 +101,26 @@ bool drop_file_override() {
          prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) == 0;
 }
 
-[[noreturn]] void run_child(const apm_setup &s, int out_fd, int err_fd, int setup_fd) {
-  // "skip:" marks what this machine cannot do; anything else is a fault.
-  std::string why = "skip: ";
-  if (!enter_namespace(&why) || !mount_tmpfs_over_proc(&why)) {
-    (void)!write(setup_fd, why.data(), why.size());
-    _exit(125);
+[[noreturn]] void fail_setup(int setup_fd, const std::string &why) {
+  (void)!write(setup_fd, why.data(), why.size());
+  _exit(125);
+}
+
+int exit_code(int wstatus) {
+  return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+}
+
+// Waits for the one child and ends with its status, as a shell would.
+[[noreturn]] void wait_and_pass_on(pid_t child) {
+  int wstatus = 0;
+  while (waitpid(child, &wstatus, 0) < 0 && errno == EINTR) {
   }
-  if (!place_status(s) || (s.where == place::unreadable && !drop_file_override())) {
-    why = std::string("placing the status: ") + strerror(errno);
-    (void)!write(setup_fd, why.data(), why.size());
-    _exit(125);
+  _exit(exit_code(wstatus));
+}
+
+[[noreturn]] void exec_program(const apm_setup &s, int out_fd, int err_fd, int setup_fd) {
+  if (s.where == place::unreadable && !drop_file_override()) {
+    fail_setup(setup_fd, std::string("dropping capabilities: ") + strerror(errno));
   }
   switch (s.out) {
     case out_to::pipe: dup2(out_fd, 1); break;
@@ -118,9 +134,27 @@ bool drop_file_override() {
   argv.push_back(nullptr);
   for (const std::string &e : s.env) putenv(const_cast<char *>(e.c_str()));
   execv(program, argv.data());
-  why = std::string("exec ") + program + ": " + strerror(errno);
-  (void)!write(setup_fd, why.data(), why.size());
-  _exit(125);
+  fail_setup(setup_fd, std::string("exec ") + program + ": " + strerror(errno));
+}
+
+// The child enters the namespaces; its first child, pid 1 there, lays out
+// /proc and starts the program as pid 2, so that the program is no init
+// and keeps the usual signal behaviour.
+[[noreturn]] void run_child(const apm_setup &s, int out_fd, int err_fd, int setup_fd) {
+  // "skip:" marks what this machine cannot do; anything else is a fault.
+  std::string why = "skip: ";
+  if (!enter_namespace(&why)) fail_setup(setup_fd, why);
+  pid_t init = fork();
+  if (init < 0) fail_setup(setup_fd, std::string("fork: ") + strerror(errno));
+  if (init > 0) wait_and_pass_on(init);
+  if (!mount_tmpfs_over_proc(&why)) fail_setup(setup_fd, why);
+  if (!place_status(s)) {
+    fail_setup(setup_fd, std::string("placing the status: ") + strerror(errno));
+  }
+  pid_t program = fork();
+  if (program < 0) fail_setup(setup_fd, std::string("fork: ") + strerror(errno));
+  if (program == 0) exec_program(s, out_fd, err_fd, setup_fd);
+  wait_and_pass_on(program);
 }
 
 std::string drain(int fd) {
@@ -150,6 +184,6 @@ run_result run_with_status(const apm_setup &s) {
   r.setup_error = drain(setup[0]);
   int wstatus = 0;
   waitpid(pid, &wstatus, 0);
-  r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  r.status = exit_code(wstatus);
   return r;
 }
