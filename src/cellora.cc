@@ -36,6 +36,7 @@ int write_out(const char *text, size_t length) {
     ssize_t n = write(1, text, length);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return errno;
+    if (n == 0) return EIO;  // no progress and no reason: give up, not spin
     text += n;
     length -= static_cast<size_t>(n);
   }

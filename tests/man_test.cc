@@ -2,6 +2,7 @@
 // exactly the messages cellora prints.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <regex>
 #include <string>
@@ -41,7 +42,10 @@ std::vector<std::string> rendered_diagnostics() {
 
 bool matches(const std::string &tag, const std::string &message) {
   std::string pattern;
-  for (char c : tag) pattern += std::isalnum(static_cast<unsigned char>(c)) ? "" : "\\", pattern += c;
+  for (char c : tag) {
+    if (std::isalnum(static_cast<unsigned char>(c)) == 0) pattern += '\\';
+    pattern += c;
+  }
   pattern = std::regex_replace(pattern, std::regex("reason$"), ".+");
   return std::regex_match(message, std::regex(pattern));
 }
