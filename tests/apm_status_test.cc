@@ -35,60 +35,58 @@ TEST_P(StatusLine, ScansAndDerives) {
   EXPECT_EQ(power_status.ac_line, c.ac_line);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    KernelLines, StatusLine,
-    testing::Values(line_case{"1.16ac 1.2 0x03 0x01 0x03 0x09 87% 120 min\n", 9, 87, 1},
-                    line_case{"1.16ac 1.2 0x03 0x01 0xff 0x80 -1% -1 ?\n", 9, -1, 1},
-                    line_case{"1.16 1.2 0x02 0x00 0x00 0x01 42% 95 min\n", 9, 42, 0},
-                    line_case{"1.16 1.2 0x02 0x01 0x03 0x08 55% 91 min 8123mV 1021mA 31\n", 9, 55,
-                              1},
-                    line_case{"1.16ac 1.2 0x03 0x01 0x03 0x09 87% 120 7\n", 10, 87, 1}));
+// clang-format off
+const line_case kLines[] = {
+    // The kernel's own lines.
+    {"1.16ac 1.2 0x03 0x01 0x03 0x09 87% 120 min\n", 9, 87, 1},
+    {"1.16ac 1.2 0x03 0x01 0xff 0x80 -1% -1 ?\n", 9, -1, 1},
+    {"1.16 1.2 0x02 0x00 0x00 0x01 42% 95 min\n", 9, 42, 0},
+    {"1.16 1.2 0x02 0x01 0x03 0x08 55% 91 min 8123mV 1021mA 31\n", 9, 55, 1},
+    {"1.16ac 1.2 0x03 0x01 0x03 0x09 87% 120 7\n", 10, 87, 1},
+    // The level: capped at 100, no lower bound, only -1 is "none".
+    {"1.16 1.2 3 1 3 9 100% 1 1", 10, 100, 1},
+    {"1.16 1.2 3 1 3 9 101% 1 1", 10, 100, 1},
+    {"1.16 1.2 3 1 3 9 150% 1 1", 10, 100, 1},
+    {"1.16 1.2 3 1 3 9 0% 1 1", 10, 0, 1},
+    {"1.16 1.2 3 1 3 9 -3% 1 1", 10, -3, 1},
+    {"1.16 1.2 3 1 3 9 -01% 1 1", 10, -1, 1},
+    {"1.16 1.2 3 1 3 9 +87% 1 1", 10, 87, 1},
+    {"1.16 1.2 3 1 3 9 87 \t%", 8, 87, 1},
+    {"1.16 1.2 3 1 3 9 87", 8, 87, 1},
+    {"1.16 1.2 3 1 3 9 87x% 1 1", 8, 87, 1},
+    // The AC line: on for exactly 1, however it is written.
+    {"1.16 1.2 3 0x00 3 9 50% 1 1", 10, 50, 0},
+    {"1.16 1.2 3 0x02 3 9 50% 1 1", 10, 50, 0},
+    {"1.16 1.2 3 0xff 3 9 50% 1 1", 10, 50, 0},
+    {"1.16 1.2 3 ff 3 9 50% 1 1", 10, 50, 0},
+    {"1.16 1.2 3 1 3 9 50% 1 1", 10, 50, 1},
+    {"1.16 1.2 3 0X0001 3 9 50% 1 1", 10, 50, 1},
+    {"1.16 1.2 3 +0x1 3 9 50% 1 1", 10, 50, 1},
+    {"1.16 1.2 3 0x 3 9 50% 1 1", 10, 50, 0},
+    // sscanf would wrap these; they must take the nearest value instead.
+    {"1.16 1.2 3 1 3 9 4294967297% 1 1", 10, 100, 1},
+    {"1.16 1.2 3 1 3 9 2147483648% 1 1", 10, 100, 1},
+    {"1.16 1.2 3 1 3 9 -99999999999% 1 1", 10, INT32_MIN, 1},
+    {"1.16 1.2 3 1 3 9 -4294967295% 1 1", 10, INT32_MIN, 1},
+    {"1.16 1.2 3 0x100000001 3 9 50% 1 1", 10, 50, 0},
+    {"1.16 1.2 3 -1 3 9 50% 1 1", 10, 50, 0},
+    {"1.16 1.2 3 -ffffffffffffffff 3 9 50% 1 1", 10, 50, 0},
+    {"1.16 1.2 3 -0xffffffff 3 9 50% 1 1", 10, 50, 0},
+    {"1.16 1.2 3 1000000000000000000000001 3 9 50% 1 1", 10, 50, 0},
+    // Fields never reached leave no level and no AC power, never garbage.
+    {"", 0, -1, 0},
+    {" \t\n", 0, -1, 0},
+    {"1.16ac", 1, -1, 0},
+    {"1.16ac 1,2 0x03 0x01", 2, -1, 0},
+    {"1.16ac 1.2 0x03", 4, -1, 0},
+    {"1.16ac 1.2 0x03 0x01", 5, -1, 1},
+    {"1.16ac 1.2 0x03 0x01 0x03 0x09", 7, -1, 1},
+    {"1.16ac 1.2 0x03 0x01 0x03 0x09 %87", 7, -1, 1},
+    {"1.16ac 1.2 0x03 zz 0x03 0x09 87% 1 1", 4, -1, 0},
+};
+// clang-format on
 
-INSTANTIATE_TEST_SUITE_P(Level, StatusLine,
-                         testing::Values(line_case{"1.16 1.2 3 1 3 9 100% 1 1", 10, 100, 1},
-                                         line_case{"1.16 1.2 3 1 3 9 101% 1 1", 10, 100, 1},
-                                         line_case{"1.16 1.2 3 1 3 9 150% 1 1", 10, 100, 1},
-                                         line_case{"1.16 1.2 3 1 3 9 0% 1 1", 10, 0, 1},
-                                         line_case{"1.16 1.2 3 1 3 9 -3% 1 1", 10, -3, 1},
-                                         line_case{"1.16 1.2 3 1 3 9 -01% 1 1", 10, -1, 1},
-                                         line_case{"1.16 1.2 3 1 3 9 +87% 1 1", 10, 87, 1},
-                                         line_case{"1.16 1.2 3 1 3 9 87 \t%", 8, 87, 1},
-                                         line_case{"1.16 1.2 3 1 3 9 87", 8, 87, 1},
-                                         line_case{"1.16 1.2 3 1 3 9 87x% 1 1", 8, 87, 1}));
-
-INSTANTIATE_TEST_SUITE_P(AcLine, StatusLine,
-                         testing::Values(line_case{"1.16 1.2 3 0x00 3 9 50% 1 1", 10, 50, 0},
-                                         line_case{"1.16 1.2 3 0x02 3 9 50% 1 1", 10, 50, 0},
-                                         line_case{"1.16 1.2 3 0xff 3 9 50% 1 1", 10, 50, 0},
-                                         line_case{"1.16 1.2 3 ff 3 9 50% 1 1", 10, 50, 0},
-                                         line_case{"1.16 1.2 3 1 3 9 50% 1 1", 10, 50, 1},
-                                         line_case{"1.16 1.2 3 0X0001 3 9 50% 1 1", 10, 50, 1},
-                                         line_case{"1.16 1.2 3 +0x1 3 9 50% 1 1", 10, 50, 1},
-                                         line_case{"1.16 1.2 3 0x 3 9 50% 1 1", 10, 50, 0}));
-
-// sscanf would wrap these; they must take the nearest value instead.
-INSTANTIATE_TEST_SUITE_P(
-    TooLarge, StatusLine,
-    testing::Values(line_case{"1.16 1.2 3 1 3 9 4294967297% 1 1", 10, 100, 1},
-                    line_case{"1.16 1.2 3 1 3 9 2147483648% 1 1", 10, 100, 1},
-                    line_case{"1.16 1.2 3 1 3 9 -99999999999% 1 1", 10, INT32_MIN, 1},
-                    line_case{"1.16 1.2 3 1 3 9 -4294967295% 1 1", 10, INT32_MIN, 1},
-                    line_case{"1.16 1.2 3 0x100000001 3 9 50% 1 1", 10, 50, 0},
-                    line_case{"1.16 1.2 3 -1 3 9 50% 1 1", 10, 50, 0},
-                    line_case{"1.16 1.2 3 -ffffffffffffffff 3 9 50% 1 1", 10, 50, 0},
-                    line_case{"1.16 1.2 3 -0xffffffff 3 9 50% 1 1", 10, 50, 0},
-                    line_case{"1.16 1.2 3 1000000000000000000000001 3 9 50% 1 1", 10, 50, 0}));
-
-// Fields never reached leave no level and no AC power, never garbage.
-INSTANTIATE_TEST_SUITE_P(
-    CutShort, StatusLine,
-    testing::Values(line_case{"", 0, -1, 0}, line_case{" \t\n", 0, -1, 0},
-                    line_case{"1.16ac", 1, -1, 0}, line_case{"1.16ac 1,2 0x03 0x01", 2, -1, 0},
-                    line_case{"1.16ac 1.2 0x03", 4, -1, 0},
-                    line_case{"1.16ac 1.2 0x03 0x01", 5, -1, 1},
-                    line_case{"1.16ac 1.2 0x03 0x01 0x03 0x09", 7, -1, 1},
-                    line_case{"1.16ac 1.2 0x03 0x01 0x03 0x09 %87", 7, -1, 1},
-                    line_case{"1.16ac 1.2 0x03 zz 0x03 0x09 87% 1 1", 4, -1, 0}));
+INSTANTIATE_TEST_SUITE_P(Lines, StatusLine, testing::ValuesIn(kLines));
 
 TEST(ScanApmLine, CutsALongVersionWithoutLosingTheFieldsAfterIt) {
   std::string line = std::string(300, 'v') + " 1.2 0x03 0x01 0x03 0x09 87% 120 min";

@@ -43,12 +43,10 @@ apm_setup status_file(std::string bytes, place where = place::file) {
   return setup;
 }
 
-apm_setup kernel_line_with(out_to out, std::vector<std::string> args = {},
-                           std::vector<std::string> env = {}) {
+apm_setup kernel_line_with(out_to out, std::vector<std::string> args = {}) {
   apm_setup setup = status_file(kRealLine);
   setup.out = out;
   setup.args = std::move(args);
-  setup.env = std::move(env);
   return setup;
 }
 
