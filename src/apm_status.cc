@@ -1,11 +1,10 @@
 #include "apm_status.h"
 
+#include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 power_status_record power_status = {-1, -1};
 

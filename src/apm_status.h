@@ -2,7 +2,7 @@
 #ifndef CELLORA_APM_STATUS_H_
 #define CELLORA_APM_STATUS_H_
 
-#include <cstdint>
+#include <stdint.h>
 
 // What one reading left behind: the only thing the report looks at.
 struct power_status_record {

@@ -1,10 +1,9 @@
 // cellora: prints the battery level and AC line state from /proc/apm.
+#include <errno.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
 
 #include "apm_status.h"
 

@@ -1,0 +1,70 @@
+# A static cellora linked against musl, built for size, for one target:
+#
+#   -DCMAKE_TOOLCHAIN_FILE=cmake/musl.cmake -DCELLORA_ARCH=i386
+#
+# CELLORA_ARCH is the Debian architecture: amd64 (musl-tools), i386 (runs
+# on any x86 from the i486 up: no cmov, no SSE), armel (ARMv5TE and up) or
+# armhf (ARMv7 with VFPv3-D16, Debian's baseline).  musl comes from
+# Debian's musl-dev for that architecture: installed (dpkg
+# --add-architecture), or unpacked with dpkg-deb -x into the folder that
+# CELLORA_MUSL_ROOT names.  The tool includes only C headers, so no C++
+# library is needed, and the link goes through the C driver so that none
+# is pulled in.
+set(CELLORA_ARCH amd64 CACHE STRING "Debian architecture to build for")
+set(CELLORA_MUSL_ROOT "" CACHE PATH "Where musl-dev is unpacked (empty: installed)")
+# try_compile runs this file again and needs the same two settings.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES CELLORA_ARCH CELLORA_MUSL_ROOT)
+
+if(CELLORA_ARCH STREQUAL amd64)
+  set(gnu x86_64-linux-gnu)
+  set(musl x86_64-linux-musl)
+  set(CMAKE_SYSTEM_PROCESSOR x86_64)
+  set(arch_flags "")
+elseif(CELLORA_ARCH STREQUAL i386)
+  set(gnu i686-linux-gnu)
+  set(musl i386-linux-musl)
+  set(CMAKE_SYSTEM_PROCESSOR i486)
+  set(arch_flags "-march=i486")
+elseif(CELLORA_ARCH STREQUAL armel)
+  set(gnu arm-linux-gnueabi)
+  set(musl arm-linux-musleabi)
+  set(CMAKE_SYSTEM_PROCESSOR armv5te)
+  set(arch_flags "-march=armv5te -marm -mfloat-abi=soft")
+elseif(CELLORA_ARCH STREQUAL armhf)
+  set(gnu arm-linux-gnueabihf)
+  set(musl arm-linux-musleabihf)
+  set(CMAKE_SYSTEM_PROCESSOR armv7-a)
+  set(arch_flags "-march=armv7-a -mfpu=vfpv3-d16 -mfloat-abi=hard")
+else()
+  message(FATAL_ERROR "CELLORA_ARCH must be amd64, i386, armel or armhf, not '${CELLORA_ARCH}'")
+endif()
+
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_CXX_COMPILER ${gnu}-g++)
+
+# Debian's specs name /usr; an unpacked musl-dev gets a copy that names
+# its own folder instead.
+set(specs ${CELLORA_MUSL_ROOT}/usr/lib/${musl}/musl-gcc.specs)
+if(NOT EXISTS ${specs})
+  message(FATAL_ERROR "no ${specs}: install musl-dev:${CELLORA_ARCH} or unpack it "
+                      "into CELLORA_MUSL_ROOT")
+endif()
+if(NOT CELLORA_MUSL_ROOT STREQUAL "")
+  file(READ ${specs} text)
+  string(REPLACE " /usr/" " ${CELLORA_MUSL_ROOT}/usr/" text "${text}")
+  string(REPLACE "-L/usr/" "-L${CELLORA_MUSL_ROOT}/usr/" text "${text}")
+  set(specs ${CMAKE_BINARY_DIR}/musl-gcc-${CELLORA_ARCH}.specs)
+  file(WRITE ${specs} "${text}")
+endif()
+
+# No unwind tables, sections the linker can drop, and a stripped binary
+# with no build id: the same sources give the same bytes from any folder.
+set(CMAKE_CXX_FLAGS_INIT
+  "-specs=${specs} ${arch_flags} -fno-exceptions -fno-rtti \
+-fno-asynchronous-unwind-tables -fno-unwind-tables -ffunction-sections -fdata-sections")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--gc-sections -Wl,--build-id=none -s")
+# The compilers' version strings in .comment are of no use at run time.
+set(CMAKE_CXX_LINK_EXECUTABLE
+  "${gnu}-gcc <FLAGS> <CMAKE_CXX_LINK_FLAGS> <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES>"
+  "${gnu}-objcopy --remove-section=.comment <TARGET>")
+set(CMAKE_BUILD_TYPE MinSizeRel CACHE STRING "Build type")
