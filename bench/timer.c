@@ -4,6 +4,7 @@
    and the median over rounds of its time divided by the first program's.
 
      timer ROUNDS PROGRAM...                                              */
+#include <errno.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdio.h>
@@ -39,14 +40,26 @@ static double run_once(const char *program, posix_spawn_file_actions_t *actions)
   return (double)(end.tv_sec - start.tv_sec) * 1e6 + (double)(end.tv_nsec - start.tv_nsec) / 1e3;
 }
 
+/* A whole number from 1 to 1,000,000, or 0 for anything else. */
+static int parse_rounds(const char *text) {
+  char *end;
+  errno = 0;
+  long n = strtol(text, &end, 10);
+  return errno == 0 && end != text && *end == '\0' && n >= 1 && n <= 1000000 ? (int)n : 0;
+}
+
 int main(int argc, char **argv) {
-  if (argc < 3) {
-    fprintf(stderr, "usage: timer ROUNDS PROGRAM...\n");
+  int rounds = argc >= 3 ? parse_rounds(argv[1]) : 0, programs = argc - 2;
+  if (rounds == 0) {
+    fprintf(stderr, "usage: timer ROUNDS PROGRAM...  (ROUNDS from 1 to 1000000)\n");
     return 2;
   }
-  int rounds = atoi(argv[1]), programs = argc - 2;
-  double *times = malloc(sizeof(double) * (size_t)(rounds * programs));
+  double *times = malloc(sizeof(double) * (size_t)rounds * (size_t)programs);
   double *column = malloc(sizeof(double) * (size_t)rounds);
+  if (times == NULL || column == NULL) {
+    perror("timer");
+    return 2;
+  }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);

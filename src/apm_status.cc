@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "apm_status.h"
 
 #include <errno.h>
@@ -46,20 +47,29 @@ const char *scan_text(const char *p, char *out) {
   return p;
 }
 
-// "%d", saturating where sscanf would wrap.  The magnitude stops growing
-// once it is past any int32_t, so it cannot overflow either.
+// Past these the next digit could overflow the 32-bit magnitude; any
+// number that gets there is far outside the field, so the magnitude then
+// sticks at UINT32_MAX, which saturates the field whichever its sign.
+// 32-bit arithmetic throughout: on the i486 each 64-bit step costs several.
+constexpr uint32_t decimal_room = (UINT32_MAX - 9) / 10;
+constexpr uint32_t hex_room = UINT32_MAX >> 4;
+
+// "%d", saturating where sscanf would wrap.
 const char *scan_decimal(const char *p, int32_t *out) {
   bool negative = false;
   p = skip_sign(skip_space(p), &negative);
   if (!is_digit(*p)) return nullptr;
-  int64_t magnitude = 0;
+  uint32_t magnitude = 0;
   for (; is_digit(*p); ++p) {
-    if (magnitude <= INT32_MAX) magnitude = magnitude * 10 + (*p - '0');
+    uint32_t digit = static_cast<uint32_t>(*p - '0');
+    magnitude = magnitude <= decimal_room ? magnitude * 10 + digit : UINT32_MAX;
   }
-  int64_t value = negative ? -magnitude : magnitude;
-  if (value > INT32_MAX) value = INT32_MAX;
-  if (value < INT32_MIN) value = INT32_MIN;
-  *out = static_cast<int32_t>(value);
+  constexpr uint32_t most = INT32_MAX;
+  if (negative) {
+    *out = magnitude > most ? INT32_MIN : -static_cast<int32_t>(magnitude);
+  } else {
+    *out = magnitude > most ? INT32_MAX : static_cast<int32_t>(magnitude);
+  }
   return p;
 }
 
@@ -74,14 +84,13 @@ const char *scan_hex(const char *p, uint32_t *out) {
     p += 2;
     converted = true;
   }
-  uint64_t magnitude = 0;
+  uint32_t magnitude = 0;
   for (int digit; (digit = hex_digit(*p)) >= 0; ++p) {
-    if (magnitude <= UINT32_MAX) magnitude = magnitude * 16 + digit;
+    magnitude = magnitude <= hex_room ? magnitude << 4 | static_cast<uint32_t>(digit) : UINT32_MAX;
     converted = true;
   }
   if (!converted) return nullptr;
-  if (negative && magnitude != 0) magnitude = 0;
-  *out = magnitude > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(magnitude);
+  *out = negative ? 0 : magnitude;
   return p;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The power status as the kernel's APM driver reports it in /proc/apm.
 #ifndef CELLORA_APM_STATUS_H_
 #define CELLORA_APM_STATUS_H_
@@ -46,11 +47,16 @@ struct apm_reading {
 // read error, or is ENODATA when the file was empty.
 bool read_status_line(int fd, char (&line)[apm_line_size]);
 
-// Scans line as sscanf does with "%s %d.%d %x %x %x %x %d%% %d %d\n" and
-// returns how many fields were converted, 0 where sscanf would give EOF.
-// Unlike sscanf, a decimal number that does not fit takes the nearest
-// int32_t and a hexadecimal one the nearest uint32_t (a negative one is 0),
-// and the driver version is cut to apm_version_size characters.
+// Scans line as glibc's sscanf does with "%s %d.%d %x %x %x %x %d%% %d %d\n"
+// and returns how many fields were converted, 0 where sscanf would give
+// EOF.  As in glibc, white space before "%%" is skipped, "%x" takes a sign,
+// and a "0x" with no digit after it reads as 0 (musl's sscanf stops there).
+// A number that does not fit its field takes the nearest value the field
+// holds, where C libraries differ (x86-64 glibc wraps a "%d", i386 glibc
+// saturates it): the nearest int32_t for a decimal number, the nearest
+// uint32_t for a hexadecimal one, 0 for a negative hexadecimal one.  The
+// driver version is cut to apm_version_size characters.  The tests check
+// it against the sscanf of the glibc they are built with.
 int scan_apm_line(const char *line, apm_reading *reading);
 
 // Derives the level and the AC line state from the first `fields` fields

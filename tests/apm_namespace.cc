@@ -6,10 +6,12 @@
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -95,10 +97,24 @@ bool place_status(const apm_setup &s) {
 }
 
 // Root reads any file; without these two capabilities it reads as its
-// owner does, and an unreadable file stays unreadable.
+// owner does, and an unreadable file stays unreadable.  They go from every
+// set, so that neither the program nor anything it runs can get them back:
+// from the bounding set, the ambient set, and the effective, permitted and
+// inheritable sets (an inheritable one comes back as permitted at exec).
 bool drop_file_override() {
-  return prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) == 0 &&
-         prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) == 0;
+  if (prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0 ||
+      prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) != 0 ||
+      prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_CLEAR_ALL, 0, 0, 0) != 0) {
+    return false;
+  }
+  __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+  if (syscall(SYS_capget, &header, data) != 0) return false;
+  const uint32_t drop = CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH);
+  data[0].effective &= ~drop;
+  data[0].permitted &= ~drop;
+  data[0].inheritable &= ~drop;
+  return syscall(SYS_capset, &header, data) == 0;
 }
 
 [[noreturn]] void fail_setup(int setup_fd, const std::string &why) {
@@ -174,6 +190,11 @@ run_result run_with_status(const apm_setup &s) {
     return {"", "", -1, std::string("pipe: ") + strerror(errno)};
   }
   pid_t pid = fork();
+  if (pid < 0) {
+    int error = errno;
+    for (int fd : {out[0], out[1], err[0], err[1], setup[0], setup[1]}) close(fd);
+    return {"", "", -1, std::string("fork: ") + strerror(error)};
+  }
   if (pid == 0) run_child(s, out[1], err[1], setup[1]);
   close(out[1]);
   close(err[1]);

@@ -1,5 +1,5 @@
-// An oracle for scan_apm_line: the C library's own sscanf, trusted only
-// where every number fits its field.
+// An oracle for scan_apm_line: the sscanf of the glibc the tests are linked
+// with, trusted only where every number fits its field.
 #ifndef CELLORA_SCAN_ORACLE_H_
 #define CELLORA_SCAN_ORACLE_H_
 
