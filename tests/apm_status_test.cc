@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -110,6 +111,35 @@ TEST(ScanApmLine, ReadsEveryField) {
   EXPECT_EQ(r.battery_percent, 7);
   EXPECT_EQ(r.remaining_time, -5);
   EXPECT_EQ(r.time_units, 6);
+}
+
+// The edges of 32-bit arithmetic: the last values that fit, the first that
+// do not, and those that would wrap to a small number in 32 bits.
+TEST(ScanApmLine, DecimalSaturatesAtTheEdges) {
+  const std::pair<const char *, int32_t> cases[] = {
+      {"2147483647", INT32_MAX},  {"2147483648", INT32_MAX},  {"4294967299", INT32_MAX},
+      {"42949672950", INT32_MAX}, {"-2147483648", INT32_MIN}, {"-2147483649", INT32_MIN},
+      {"-4294967299", INT32_MIN}, {"000000000000042", 42},
+  };
+  for (const auto &[number, value] : cases) {
+    std::string line = std::string("v ") + number + ".1 0 0 0 0 5% 0 0";
+    apm_reading r = {};
+    ASSERT_EQ(scan_apm_line(line.c_str(), &r), 10) << number;
+    EXPECT_EQ(r.bios_major, value) << number;
+  }
+}
+
+TEST(ScanApmLine, HexSaturatesAtTheEdges) {
+  const std::pair<const char *, uint32_t> cases[] = {
+      {"ffffffff", UINT32_MAX},  {"0fffffff", 0x0fffffffU},          {"100000000", UINT32_MAX},
+      {"10000000f", UINT32_MAX}, {"0x00000000ffffffff", UINT32_MAX}, {"-0", 0},
+  };
+  for (const auto &[number, value] : cases) {
+    std::string line = std::string("v 1.1 ") + number + " 0 0 0 5% 0 0";
+    apm_reading r = {};
+    ASSERT_EQ(scan_apm_line(line.c_str(), &r), 10) << number;
+    EXPECT_EQ(r.apm_flags, value) << number;
+  }
 }
 
 struct read_case {
