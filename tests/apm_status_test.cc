@@ -12,6 +12,8 @@
 #include <string>
 #include <utility>
 
+#include "kernel_lines.h"
+
 namespace {
 
 struct line_case {
@@ -88,6 +90,19 @@ const line_case kLines[] = {
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Lines, StatusLine, testing::ValuesIn(kLines));
+
+// Every kernel writes nine fields that scan: the unit after them is text.
+TEST(ScanApmLine, ReadsWhatEveryKernelWrites) {
+  for (const kernel_line &k : kKernelLines) {
+    apm_reading reading = {};
+    int fields = scan_apm_line(k.line, &reading);
+    power_status = {55, 55};
+    store_power_status(&reading, fields);
+    EXPECT_EQ(fields, 9) << k.kernel << ": " << k.line;
+    EXPECT_EQ(power_status.battery, k.battery) << k.kernel << ": " << k.line;
+    EXPECT_EQ(power_status.ac_line, k.ac_line) << k.kernel << ": " << k.line;
+  }
+}
 
 TEST(ScanApmLine, CutsALongVersionWithoutLosingTheFieldsAfterIt) {
   std::string line = std::string(300, 'v') + " 1.2 0x03 0x01 0x03 0x09 87% 120 min";

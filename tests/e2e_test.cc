@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "apm_namespace.h"
+#include "kernel_lines.h"
 
 namespace {
 
@@ -111,5 +112,24 @@ INSTANTIATE_TEST_SUITE_P(
                  }(),
                  "", read_failure("No such file or directory"), 1}),
     [](const testing::TestParamInfo<scenario> &p) { return p.param.name; });
+
+// What each kernel generation writes, as the binary reads it from the file.
+TEST(EndToEndKernelLines, PrintsWhatEveryKernelMeans) {
+  for (const kernel_line &k : kKernelLines) {
+    run_result r = run_with_status(status_file(k.line));
+    REQUIRE_RUN(r);
+    if (k.battery == -1) {
+      EXPECT_EQ(r.out, "") << k.kernel << ": " << k.line;
+      EXPECT_EQ(r.err, kNoLevel) << k.kernel << ": " << k.line;
+      EXPECT_EQ(r.status, 1) << k.kernel << ": " << k.line;
+    } else {
+      std::string want = "battery=" + std::to_string(k.battery) +
+                         (k.ac_line == 1 ? "\nac_line=on\n" : "\nac_line=off\n");
+      EXPECT_EQ(r.out, want) << k.kernel << ": " << k.line;
+      EXPECT_EQ(r.err, "") << k.kernel << ": " << k.line;
+      EXPECT_EQ(r.status, 0) << k.kernel << ": " << k.line;
+    }
+  }
+}
 
 }  // namespace
