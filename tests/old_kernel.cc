@@ -22,7 +22,7 @@ bool parse_last_call(const char *text, unsigned *last) {
   char *end = nullptr;
   errno = 0;
   unsigned long n = strtoul(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || text[0] == '-' || n > 4095) return false;
+  if (errno != 0 || text[0] < '0' || text[0] > '9' || *end != '\0' || n > 4095) return false;
   *last = static_cast<unsigned>(n);
   return true;
 }
