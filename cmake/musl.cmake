@@ -3,11 +3,13 @@
 #   -DCMAKE_TOOLCHAIN_FILE=cmake/musl.cmake -DCELLORA_ARCH=i386
 #
 # CELLORA_ARCH is the Debian architecture: amd64 (musl-tools), i386 (runs
-# on any x86 from the i486 up: no cmov, no SSE), armel (ARMv5TE and up) or
-# armhf (ARMv7 with VFPv3-D16, Debian's baseline).  musl comes from
-# Debian's musl-dev for that architecture: installed (dpkg
-# --add-architecture), or unpacked with dpkg-deb -x into the folder that
-# CELLORA_MUSL_ROOT names.  The tool includes only C headers, so no C++
+# on any x86 from the i486 up: no cmov, no SSE), armel (ARMv5TE and up),
+# armhf (ARMv7 with VFPv3-D16, Debian's baseline) or powerpc (32-bit, the
+# 603, 604, G3 and G4: no AltiVec).  musl comes from Debian's musl-dev for
+# that architecture: installed (dpkg --add-architecture), or unpacked with
+# dpkg-deb -x into the folder that CELLORA_MUSL_ROOT names; for powerpc,
+# which Debian builds no musl-dev for, tools/musl-dev builds it there from
+# Debian's source.  The tool includes only C headers, so no C++
 # library is needed, and the link goes through the C driver so that none
 # is pulled in.
 set(CELLORA_ARCH amd64 CACHE STRING "Debian architecture to build for")
@@ -15,6 +17,7 @@ set(CELLORA_MUSL_ROOT "" CACHE PATH "Where musl-dev is unpacked (empty: installe
 # try_compile runs this file again and needs the same two settings.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES CELLORA_ARCH CELLORA_MUSL_ROOT)
 
+set(arch_link_flags "")
 if(CELLORA_ARCH STREQUAL amd64)
   set(gnu x86_64-linux-gnu)
   set(musl x86_64-linux-musl)
@@ -35,8 +38,18 @@ elseif(CELLORA_ARCH STREQUAL armhf)
   set(musl arm-linux-musleabihf)
   set(CMAKE_SYSTEM_PROCESSOR armv7-a)
   set(arch_flags "-march=armv7-a -mfpu=vfpv3-d16 -mfloat-abi=hard")
+elseif(CELLORA_ARCH STREQUAL powerpc)
+  set(gnu powerpc-linux-gnu)
+  set(musl powerpc-linux-musl)
+  set(CMAKE_SYSTEM_PROCESSOR powerpc)
+  # musl is built with a 64-bit long double (tools/musl-dev), and so must
+  # its callers be.  PowerMacs' 32-bit kernels use 4 KiB pages only: the
+  # linker's default 64 KiB alignment would be padding, nearly half the file.
+  set(arch_flags "-mcpu=powerpc -mno-altivec -mlong-double-64")
+  set(arch_link_flags "-Wl,-z,max-page-size=4096")
 else()
-  message(FATAL_ERROR "CELLORA_ARCH must be amd64, i386, armel or armhf, not '${CELLORA_ARCH}'")
+  message(FATAL_ERROR
+    "CELLORA_ARCH must be amd64, i386, armel, armhf or powerpc, not '${CELLORA_ARCH}'")
 endif()
 
 set(CMAKE_SYSTEM_NAME Linux)
@@ -62,7 +75,8 @@ endif()
 set(CMAKE_CXX_FLAGS_INIT
   "-specs=${specs} ${arch_flags} -fno-exceptions -fno-rtti \
 -fno-asynchronous-unwind-tables -fno-unwind-tables -ffunction-sections -fdata-sections")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--gc-sections -Wl,--build-id=none -s")
+set(CMAKE_EXE_LINKER_FLAGS_INIT
+  "-static -Wl,--gc-sections -Wl,--build-id=none -s ${arch_link_flags}")
 # The compilers' version strings in .comment are of no use at run time.
 set(CMAKE_CXX_LINK_EXECUTABLE
   "${gnu}-gcc <FLAGS> <CMAKE_CXX_LINK_FLAGS> <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES>"
