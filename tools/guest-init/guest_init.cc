@@ -1,20 +1,29 @@
 // SPDX-License-Identifier: MIT
-// The whole userland of an x86 guest that tools/kernel-check boots: a
-// static init built for the i486, so that nothing in the guest needs more
-// CPU than the oldest machine cellora is released for.
+// The whole userland of a guest that tools/kernel-check boots: a static
+// init, built like the release for the machine's oldest CPU, so that
+// nothing in the guest needs more CPU than the binaries under test.
 //
-// It mounts /dev and /proc, loads /apm.ko where the kernel has the APM
-// driver as a module (and waits for the driver to settle), and reports to the console, for the
-// scenario named by kc_scenario= on the kernel's command line, the kernel's /proc/apm and what
-// every program in /under-test printed:
+// It mounts /dev, /proc and /sys, then follows /plan, one step a line:
+//
+//   insmod FILE [PARAMETERS]  load a module, as insmod does
+//   rmmod NAME                unload it
+//   write FILE VALUE          write VALUE and a newline, as echo does
+//   wait-nonzero FILE         wait, up to 30 s, until FILE holds more than 0
+//   wait-asleep THREAD        wait, up to 5 s, until a kernel thread sleeps
+//   report SCENARIO           report /proc/apm and every program's output
+//
+// A step written with a leading "-" may fail, as in make.
+// and reports on the console, for each report step:
 //
 //   KC-LINE:SCENARIO:HEX-OF-/proc/apm (or none)
-//   KC-RUN:SCENARIO:LABEL:STATUS:HEX-OF-STDOUT:HEX-OF-STDERR
+//   KC-RUN:SCENARIO:LABEL:STATUS:HEX-OF-STDOUT:HEX-OF-STDERR   (each program)
+//   KC-BROKEN:SCENARIO:the step that failed since the last report
 //   KC-END
 //
 // STATUS is the exit status, or 128 + the signal that ended the program,
 // as a shell gives it.  Then it restarts the machine, which ends qemu.
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -57,39 +66,6 @@ int run(const char *path, const char *label) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// True once the thread is asleep in its main loop: before that it may not
-// yet have agreed on an APM version with the BIOS, and /proc/apm then
-// leaves out what APM 1.0 lacks (the battery flag and the time left).
-bool thread_asleep(const char *name) {
-  DIR *proc = opendir("/proc");
-  if (proc == nullptr) return false;
-  bool asleep = false;
-  for (dirent *e; !asleep && (e = readdir(proc)) != nullptr;) {
-    char path[300], stat[128] = "";
-    snprintf(path, sizeof path, "/proc/%s/stat", e->d_name);
-    int fd = open(path, O_RDONLY);
-    if (fd < 0) continue;
-    ssize_t n = read(fd, stat, sizeof stat - 1);
-    close(fd);
-    if (n <= 0) continue;
-    stat[n] = '\0';
-    const char *comm = strchr(stat, '(');
-    size_t length = strlen(name);
-    asleep = comm != nullptr && strncmp(comm + 1, name, length) == 0 &&
-             strncmp(comm + 1 + length, ") S", 3) == 0;
-  }
-  closedir(proc);
-  return asleep;
-}
-
-// apm.ko leaves the BIOS to its thread kapmd, which may not have run yet
-// when the module is loaded.
-void load_apm_module() {
-  int module = open("/apm.ko", O_RDONLY | O_CLOEXEC);
-  if (module < 0 || syscall(SYS_finit_module, module, "", 0) != 0) return;
-  for (int tries = 0; tries < 500 && !thread_asleep("kapmd"); ++tries) usleep(10000);
-}
-
 void report(const char *scenario) {
   printf("KC-LINE:%s:", scenario);
   fflush(stdout);
@@ -112,6 +88,123 @@ void report(const char *scenario) {
   closedir(dir);
 }
 
+// The file's first bytes, terminated; empty where it cannot be read.
+void read_text(const char *path, char *text, size_t size) {
+  text[0] = '\0';
+  int fd = open(path, O_RDONLY);
+  if (fd < 0) return;
+  ssize_t n = read(fd, text, size - 1);
+  close(fd);
+  text[n > 0 ? n : 0] = '\0';
+}
+
+// True once the thread is asleep in its main loop: the x86 APM driver's
+// kapmd may not yet have agreed on an APM version with the BIOS before
+// that, and /proc/apm then leaves out what APM 1.0 lacks.
+bool thread_asleep(const char *name) {
+  DIR *proc = opendir("/proc");
+  if (proc == nullptr) return false;
+  bool asleep = false;
+  for (dirent *e; !asleep && (e = readdir(proc)) != nullptr;) {
+    char path[300], stat[128];
+    snprintf(path, sizeof path, "/proc/%s/stat", e->d_name);
+    read_text(path, stat, sizeof stat);
+    const char *comm = strchr(stat, '(');
+    size_t length = strlen(name);
+    asleep = comm != nullptr && strncmp(comm + 1, name, length) == 0 &&
+             strncmp(comm + 1 + length, ") S", 3) == 0;
+  }
+  closedir(proc);
+  return asleep;
+}
+
+bool holds_nonzero(const char *path) {
+  char text[32];
+  read_text(path, text, sizeof text);
+  return atoi(text) != 0;
+}
+
+// Polls every 10 ms; false when the time ran out.
+bool wait_for(bool (*ready)(const char *), const char *what, int seconds) {
+  for (int tries = 0; tries < seconds * 100; ++tries) {
+    if (ready(what)) return true;
+    usleep(10000);
+  }
+  return false;
+}
+
+bool insmod(const char *file, const char *parameters) {
+  int module = open(file, O_RDONLY | O_CLOEXEC);
+  if (module < 0) return false;
+  bool loaded = syscall(SYS_finit_module, module, parameters, 0) == 0;
+  close(module);
+  return loaded;
+}
+
+bool write_value(const char *file, const char *value) {
+  int fd = open(file, O_WRONLY);
+  if (fd < 0) return false;
+  char text[128];
+  int length = snprintf(text, sizeof text, "%s\n", value);
+  bool written = length > 0 && static_cast<size_t>(length) < sizeof text &&
+                 write(fd, text, static_cast<size_t>(length)) == length;
+  close(fd);
+  return written;
+}
+
+// One step of the plan: the first word is the step, the rest its
+// arguments.  The first step that fails since the last report is kept in
+// broken, and that report says so instead of running anything.
+void step(char *line, char *broken, size_t size) {
+  bool may_fail = line[0] == '-';
+  if (may_fail) ++line;
+  char *rest = line + strcspn(line, " ");
+  if (*rest != '\0') *rest++ = '\0';
+  char *second = rest + strcspn(rest, " ");
+  char *tail = *second != '\0' ? second + 1 : second;
+  errno = 0;
+  bool done = true;
+  if (strcmp(line, "report") == 0) {
+    if (broken[0] != '\0') {
+      printf("KC-BROKEN:%s:%s\n", rest, broken);
+    } else {
+      report(rest);
+    }
+    broken[0] = '\0';
+    return;
+  }
+  if (strcmp(line, "insmod") == 0) {
+    *second = '\0';
+    done = insmod(rest, tail);
+  } else if (strcmp(line, "rmmod") == 0) {
+    done = syscall(SYS_delete_module, rest, O_NONBLOCK) == 0;
+  } else if (strcmp(line, "write") == 0) {
+    *second = '\0';
+    done = write_value(rest, tail);
+  } else if (strcmp(line, "wait-nonzero") == 0) {
+    done = wait_for(holds_nonzero, rest, 30);
+  } else if (strcmp(line, "wait-asleep") == 0) {
+    done = wait_for(thread_asleep, rest, 5);
+  } else {
+    done = false;
+  }
+  if (!done && !may_fail && broken[0] == '\0') {
+    snprintf(broken, size, "%.40s %.150s: %.60s", line, rest,
+             errno != 0 ? strerror(errno) : "failed");
+  }
+}
+
+void follow_plan(const char *path) {
+  FILE *plan = fopen(path, "r");
+  char broken[256] = "";
+  char line[512];
+  while (plan != nullptr && fgets(line, sizeof line, plan) != nullptr) {
+    line[strcspn(line, "\n")] = '\0';
+    if (line[0] != '\0' && line[0] != '#') step(line, broken, sizeof broken);
+  }
+  if (plan != nullptr) fclose(plan);
+}
+
 }  // namespace
 
 int main() {
@@ -121,11 +214,12 @@ int main() {
     for (int fd = 0; fd <= 2; ++fd) dup2(console, fd);
   }
   mount("proc", "/proc", "proc", 0, nullptr);
-  load_apm_module();
+  mount("sys", "/sys", "sysfs", 0, nullptr);
+  // The kernel's own messages would break the lines of the report.
+  write_value("/proc/sys/kernel/printk", "1");
   // The firmware's last words end without a newline: KC- lines start lines.
   printf("\n");
-  const char *scenario = getenv("kc_scenario");
-  report(scenario != nullptr ? scenario : "unnamed");
+  follow_plan("/plan");
   printf("KC-END\n");
   fflush(stdout);
   sync();

@@ -1,0 +1,126 @@
+# SPDX-License-Identifier: MIT
+"""What tools/kernel-check decides from a guest's report, without a kernel."""
+import contextlib
+import io
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / 'tools'))
+
+from kernel_check import bios, check, kernels  # noqa: E402
+from kernel_check.record import NO_LEVEL, Machine, Scenario, Want, report  # noqa: E402
+from kernel_check.scenarios import bios_scenarios, module_scenarios  # noqa: E402
+
+LINE = '1.13 1.2 0x02 0x00 0x00 0x01 42% 95 min'
+ON_BATTERY = Scenario('on-battery', LINE, report(42, 'off'))
+
+
+def hexed(text: str) -> str:
+    return text.encode().hex()
+
+
+KERNEL = 'KC-LINE:on-battery:' + hexed(LINE + '\n')
+REPORT = hexed('battery=42\nac_line=off\n')
+
+
+def guest_log(*lines: str) -> Path:
+    log = Path(tempfile.mkdtemp()) / 'boot.log'
+    log.write_bytes(''.join(line + '\r\n' for line in lines).encode())
+    return log
+
+
+def verdict(log: Path, scenario: Scenario, want: Want, compare_err: bool = True) -> bool:
+    tally = check.Tally()
+    with contextlib.redirect_stdout(io.StringIO()):
+        tally.verdict(scenario, 'armel', check.Report(log), want, compare_err)
+    return tally.failed == 0
+
+
+class Verdicts(unittest.TestCase):
+    def test_table(self):
+        good = f'KC-RUN:on-battery:armel:0:{REPORT}:'
+        other_line = hexed(LINE.replace('42%', '43%') + '\n')
+        wrong = hexed('battery=50\nac_line=on\n')
+        cases = [
+            ('what cellora must print', [KERNEL, good], True),
+            ('another line from the kernel', [f'KC-LINE:on-battery:{other_line}', good], False),
+            ('no /proc/apm where there must be one', ['KC-LINE:on-battery:none', good], False),
+            ('a wrong report', [KERNEL, f'KC-RUN:on-battery:armel:0:{wrong}:'], False),
+            ('a message besides the report', [KERNEL, good + hexed('warning\n')], False),
+            ('nothing ran', [KERNEL], False),
+            ('another scenario ran', [KERNEL, good.replace('on-battery', 'charging')], False),
+        ]
+        for name, lines, ok in cases:
+            with self.subTest(name):
+                self.assertEqual(verdict(guest_log(*lines, 'KC-END'), ON_BATTERY,
+                                         ON_BATTERY.want), ok)
+
+    def test_alternative_lines_and_no_file(self):
+        either = Scenario('before', (LINE, LINE.replace('42%', '0%')), report(42, 'off'))
+        run = f'KC-RUN:before:armel:0:{REPORT}:'
+        line = hexed(LINE.replace('42%', '0%') + '\n')
+        self.assertTrue(verdict(guest_log(f'KC-LINE:before:{line}', run), either, either.want))
+        gone = Scenario('acpi-on', None, NO_LEVEL)
+        none = 'KC-RUN:acpi-on:armel:1::' + hexed('Can not get battery level\n')
+        self.assertTrue(verdict(guest_log('KC-LINE:acpi-on:none', none), gone, gone.want))
+
+    def test_a_control_must_die_of_sigill_and_print_nothing(self):
+        for status, out, ok in ((132, '', True), (0, 'battery=42\nac_line=off\n', False),
+                                (132, 'x', False), (139, '', False)):
+            with self.subTest(status=status, out=out):
+                run = f'KC-RUN:on-battery:armel:{status}:{hexed(out)}:{hexed("Illegal")}'
+                self.assertEqual(verdict(guest_log(KERNEL, run), ON_BATTERY, check.SIGILL,
+                                         compare_err=False), ok)
+
+
+class Boots(unittest.TestCase):
+    def test_bios_scenarios_boot_apart_and_module_ones_together(self):
+        x86 = Machine('', None, '', (), (), '', '', (), bios_scenarios(acpi=True))
+        self.assertEqual([len(group) for _, group in check.boots(x86)], [1] * 8)
+        arm = Machine('', None, '', (), (), '', '', (), module_scenarios('stock line'))
+        self.assertEqual([len(group) for _, group in check.boots(arm)], [9])
+
+    def test_module_scenarios_load_once_and_unload_last(self):
+        steps = [s.steps for s in module_scenarios('stock line')]
+        self.assertEqual(sum(step[0].startswith('insmod') for step in steps if step), 1)
+        self.assertEqual(steps[-1], ('rmmod apm_test_power',))
+
+
+class Bios(unittest.TestCase):
+    HANDLER = b'\x66\xc7\x43\x10\xff\x01\x66\xc7\x43\x18\xff\x80\x67\xc7\x43\x14\xff\xff'
+
+    def patch(self, image: bytes) -> bytes:
+        folder = Path(tempfile.mkdtemp())
+        bios.STOCK = folder / 'stock.bin'
+        bios.STOCK.write_bytes(image)
+        return bios.patched((0x01, 0x03, 0x08, 100, 0x805f), folder / 'patched.bin').read_bytes()
+
+    def test_both_handlers_answer_the_scenario(self):
+        got = self.patch(b'a' + self.HANDLER + b'b' + self.HANDLER + b'c')
+        want = b'\x66\xc7\x43\x10\x03\x01\x66\xc7\x43\x18\x64\x08\x67\xc7\x43\x14\x5f\x80'
+        self.assertEqual(got, b'a' + want + b'b' + want + b'c')
+
+    def test_a_bios_without_both_handlers_is_refused(self):
+        with self.assertRaises(kernels.Fail):
+            self.patch(b'a' + self.HANDLER + b'b')
+
+
+class Fragment(unittest.TestCase):
+    def test_a_lost_setting_is_refused(self):
+        folder = Path(tempfile.mkdtemp())
+        (folder / 'f').write_text('# comment\nCONFIG_APM=y\n# CONFIG_ACPI is not set\n')
+        for config, ok in (('CONFIG_APM=y\n', True), ('CONFIG_APM=m\n', False),
+                           ('CONFIG_APM=y\nCONFIG_ACPI=y\n', False)):
+            with self.subTest(config=config):
+                (folder / '.config').write_text(config)
+                if ok:
+                    kernels.check_fragment(folder / 'f', folder / '.config')
+                else:
+                    with self.assertRaises(kernels.Fail):
+                        kernels.check_fragment(folder / 'f', folder / '.config')
+
+
+if __name__ == '__main__':
+    unittest.main()

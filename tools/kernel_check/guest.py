@@ -1,0 +1,80 @@
+# SPDX-License-Identifier: MIT
+"""The guests: tools/guest-init as /init, built like the release for the
+machine's oldest CPU, the plan it follows, the kernel's files and the
+programs under test, packed into an initramfs."""
+import gzip
+import os
+import shutil
+import subprocess
+from pathlib import Path
+
+from .kernels import HERE, Fail, run
+
+
+def musl_program(source: str, arch: str, name: str, work: Path) -> Path:
+    """A CMake project of tools/ built with the release's musl toolchain for
+    arch, once a run."""
+    build = work / f'{source}-{arch}'
+    program = build / name
+    if not program.exists():
+        musl = subprocess.run([str(HERE / 'tools/musl-dev'), arch], stdout=subprocess.PIPE,
+                              text=True, check=True).stdout.strip()
+        log = work / f'{source}-{arch}.log'
+        run(['cmake', '-S', str(HERE / 'tools' / source), '-B', str(build),
+             f'-DCMAKE_TOOLCHAIN_FILE={HERE}/cmake/musl.cmake', f'-DCELLORA_ARCH={arch}',
+             f'-DCELLORA_MUSL_ROOT={musl}'], log, f'{source} could not be configured for {arch}')
+        run(['cmake', '--build', str(build)], log, f'{source} did not build for {arch}')
+    return program
+
+
+def release_binary(arch: str, work: Path) -> Path:
+    """The binary in dist/'s tarball for arch, unpacked; tools/release makes
+    dist/ when it is missing."""
+    def tarballs():
+        return sorted((HERE / 'dist').glob(f'cellora-*-{arch}.tar.gz'))
+    if not tarballs():
+        subprocess.run([str(HERE / 'tools/release')], stdout=2, check=True)
+    into = work / f'dist-{arch}'
+    into.mkdir(exist_ok=True)
+    subprocess.run(['tar', '-xzf', str(tarballs()[-1]), '-C', str(into), '--strip-components=1'],
+                   check=True)
+    return into / 'cellora'
+
+
+def glibc_i686(work: Path) -> Path:
+    """The glibc build of the i386 preset: an i686 binary."""
+    log = work / 'glibc-i686.log'
+    run(['cmake', '--preset', 'i386'], log, 'the i386 preset could not be configured', cwd=HERE)
+    run(['cmake', '--build', '--preset', 'i386'], log, 'the i386 preset did not build', cwd=HERE)
+    return HERE / 'build-i386/cellora'
+
+
+def binary(label: str, work: Path) -> Path:
+    """What a record's label stands for when no binary is given."""
+    if label == 'glibc-i686':
+        return glibc_i686(work)
+    if label == 'altivec':
+        return musl_program('altivec', 'powerpc', 'altivec', work)
+    return release_binary(label, work)
+
+
+def initramfs(root: Path, out: Path, init: Path, plan: list, files: dict, binaries: dict) -> None:
+    """A gzip'd newc cpio of root with /init, /plan, the kernel's files and
+    the programs under test in /under-test."""
+    shutil.rmtree(root, ignore_errors=True)
+    for folder in ('dev', 'proc', 'sys', 'under-test'):
+        (root / folder).mkdir(parents=True)
+    shutil.copy(init, root / 'init')
+    (root / 'plan').write_text(''.join(step + '\n' for step in plan))
+    for name, path in files.items():
+        shutil.copy(path, root / name)
+    for label, path in binaries.items():
+        shutil.copy(path, root / 'under-test' / label)
+        os.chmod(root / 'under-test' / label, 0o755)
+    names = subprocess.run('find . | sort', shell=True, cwd=root, stdout=subprocess.PIPE,
+                           check=True).stdout
+    archive = subprocess.run(['cpio', '-o', '-H', 'newc', '--quiet'], cwd=root, input=names,
+                             stdout=subprocess.PIPE, check=True).stdout
+    if not archive:
+        raise Fail('cpio wrote nothing')
+    out.write_bytes(gzip.compress(archive, 9))
