@@ -3,7 +3,9 @@
 boot its scenarios need, and checks, byte for byte, the line the kernel
 wrote and what every program under test printed for it."""
 import os
+import shutil
 import subprocess
+import tempfile
 from itertools import groupby
 from pathlib import Path
 
@@ -153,8 +155,7 @@ def check(name: str, machine: Machine, given: dict, work: Path, tally: Tally) ->
 
 def run(machines: dict, given: dict) -> int:
     tally = Tally()
-    work = Path(subprocess.run(['mktemp', '-d'], stdout=subprocess.PIPE, text=True,
-                               check=True).stdout.strip())
+    work = Path(tempfile.mkdtemp(prefix='kernel-check-'))
     try:
         for name, machine in machines.items():
             check(name, machine, given, work, tally)
@@ -162,7 +163,7 @@ def run(machines: dict, given: dict) -> int:
         print(f'kernel-check: {failure}', flush=True)
         return 2
     finally:
-        subprocess.run(['rm', '-rf', str(work)])
+        shutil.rmtree(work)
     if tally.failed:
         print(f'kernel-check: {tally.failed} of {tally.checked} checks failed')
         return 1

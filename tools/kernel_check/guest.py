@@ -71,8 +71,8 @@ def initramfs(root: Path, out: Path, init: Path, plan: list, files: dict, binari
     for label, path in binaries.items():
         shutil.copy(path, root / 'under-test' / label)
         os.chmod(root / 'under-test' / label, 0o755)
-    names = subprocess.run('find . | sort', shell=True, cwd=root, stdout=subprocess.PIPE,
-                           check=True).stdout
+    names = ''.join(f'./{path.relative_to(root)}\n' for path in sorted(root.rglob('*')))
+    names = ('.\n' + names).encode()
     archive = subprocess.run(['cpio', '-o', '-H', 'newc', '--quiet'], cwd=root, input=names,
                              stdout=subprocess.PIPE, check=True).stdout
     if not archive:
