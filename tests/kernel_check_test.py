@@ -1,16 +1,21 @@
 # SPDX-License-Identifier: MIT
 """What tools/kernel-check decides from a guest's report, without a kernel."""
 import contextlib
+import importlib.machinery
 import io
+import re
 import sys
+import types
 import tempfile
 import unittest
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / 'tools'))
+TOOLS = Path(__file__).resolve().parents[1] / 'tools'
+sys.path.insert(0, str(TOOLS))
 
 from kernel_check import bios, check, kernels  # noqa: E402
-from kernel_check.record import NO_LEVEL, Machine, Scenario, Want, report  # noqa: E402
+from kernel_check.record import (NO_LEVEL, Machine, Scenario, SourceKernel, Want,  # noqa: E402
+                                 report)
 from kernel_check.scenarios import bios_scenarios, module_scenarios  # noqa: E402
 
 LINE = '1.13 1.2 0x02 0x00 0x00 0x01 42% 95 min'
@@ -86,6 +91,41 @@ class Boots(unittest.TestCase):
         steps = [s.steps for s in module_scenarios('stock line')]
         self.assertEqual(sum(step[0].startswith('insmod') for step in steps if step), 1)
         self.assertEqual(steps[-1], ('rmmod apm_test_power',))
+
+
+def records() -> dict:
+    """The machines tools/kernel-check knows, loaded as it loads them."""
+    loader = importlib.machinery.SourceFileLoader('kernel_check_tool', str(TOOLS / 'kernel-check'))
+    tool = types.ModuleType(loader.name)
+    tool.__file__ = loader.path
+    loader.exec_module(tool)
+    return tool.machines()
+
+
+class Records(unittest.TestCase):
+    """A record that the runner would misread fails here, not at a boot."""
+
+    def test_every_record_holds_together(self):
+        machines = records()
+        self.assertIn('pmac', machines)
+        for name, machine in machines.items():
+            with self.subTest(name):
+                names = [s.name for s in machine.scenarios]
+                self.assertEqual(len(names), len(set(names)), 'scenario names are unique')
+                self.assertTrue(all(re.fullmatch(r'[a-z0-9-]+', n) for n in names))
+                self.assertIn(machine.guest_arch, kernels.TOOLCHAINS)
+                self.assertIn(machine.kernel.arch, kernels.TOOLCHAINS)
+                if isinstance(machine.kernel, SourceKernel):
+                    self.assertTrue((TOOLS / 'kernel-config' / machine.kernel.fragment).is_file())
+                for module in machine.kernel.modules:
+                    self.assertTrue((TOOLS / module / 'Kbuild').is_file())
+                if machine.control is not None:
+                    self.assertIn(machine.control.label, machine.binaries)
+                    # None named: it dies on every CPU.
+                    dies_on = set(machine.control.dies_on or machine.cpus)
+                    self.assertLessEqual(dies_on, set(machine.cpus))
+                    if dies_on != set(machine.cpus):
+                        self.assertIsNotNone(machine.control.otherwise)
 
 
 class Bios(unittest.TestCase):
