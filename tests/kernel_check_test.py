@@ -1,11 +1,9 @@
 # SPDX-License-Identifier: MIT
 """What tools/kernel-check decides from a guest's report, without a kernel."""
 import contextlib
-import importlib.machinery
 import io
 import re
 import sys
-import types
 import tempfile
 import unittest
 from pathlib import Path
@@ -13,7 +11,7 @@ from pathlib import Path
 TOOLS = Path(__file__).resolve().parents[1] / 'tools'
 sys.path.insert(0, str(TOOLS))
 
-from kernel_check import bios, check, kernels  # noqa: E402
+from kernel_check import bios, check, kernels, load_source  # noqa: E402
 from kernel_check.record import (NO_LEVEL, Machine, Scenario, SourceKernel, Want,  # noqa: E402
                                  report)
 from kernel_check.scenarios import bios_scenarios, module_scenarios  # noqa: E402
@@ -95,11 +93,7 @@ class Boots(unittest.TestCase):
 
 def records() -> dict:
     """The machines tools/kernel-check knows, loaded as it loads them."""
-    loader = importlib.machinery.SourceFileLoader('kernel_check_tool', str(TOOLS / 'kernel-check'))
-    tool = types.ModuleType(loader.name)
-    tool.__file__ = loader.path
-    loader.exec_module(tool)
-    return tool.machines()
+    return load_source('kernel_check_tool', TOOLS / 'kernel-check').machines()
 
 
 class Records(unittest.TestCase):
@@ -161,6 +155,32 @@ class Fragment(unittest.TestCase):
                     with self.assertRaises(kernels.Fail):
                         kernels.check_fragment(folder / 'f', folder / '.config')
 
+
+
+class CacheKey(unittest.TestCase):
+    """A kernel built from a fragment and modules is reused only while
+    neither has changed."""
+
+    def test_any_input_changes_the_key(self):
+        here = Path(tempfile.mkdtemp())
+        (here / 'tools/kernel-config').mkdir(parents=True)
+        (here / 'tools/mod').mkdir()
+        old, kernels.HERE = kernels.HERE, here
+        self.addCleanup(setattr, kernels, 'HERE', old)
+
+        def key(fragment='CONFIG_APM=y\n', module='int x;\n', files=None, version='6.1'):
+            (here / 'tools/kernel-config/f.config').write_text(fragment)
+            (here / 'tools/mod/mod.c').write_text(module)
+            kernel = SourceKernel('f.config', 'armhf', 'zImage', modules=('mod',),
+                                  files=files or {})
+            return kernels.source_key(version, kernel)
+
+        base = key()
+        self.assertEqual(key(), base)
+        for change in ({'fragment': 'CONFIG_APM=m\n'}, {'module': 'int y;\n'},
+                       {'files': {'a.ko': 'drivers/a.ko'}}, {'version': '6.2'}):
+            with self.subTest(change):
+                self.assertNotEqual(key(**change), base)
 
 if __name__ == '__main__':
     unittest.main()
