@@ -8,6 +8,11 @@
 
 #include "apm_status.h"
 
+// What identifies any copy of the binary, one on a floppy or a CF card
+// included: `strings` and `what` find it.  Nothing refers to it, so the
+// build keeps it from the linker's garbage collection by name.
+extern "C" const char cellora_version[] = "@(#)cellora " CELLORA_VERSION;
+
 namespace {
 
 // The length is known when this is compiled, so the copy is a few moves.

@@ -4,7 +4,9 @@
 
 #include <cctype>
 #include <cstdio>
+#include <fstream>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,25 @@ bool matches(const std::string &tag, const std::string &message) {
 
 TEST(ManPage, IsLintClean) {
   EXPECT_EQ(command_output("groff -man -ww -z " CELLORA_MAN_PAGE " 2>&1"), "");
+}
+
+// The page must render with the man of 1999 too: the macros that 4.4BSD's
+// tmac.an and groff 1.1x's an both have, and the plain requests for
+// filled and unfilled text.  .EX, .EE, .UR, .SY and the like came later:
+// an old groff drops them, and an example runs into one line.
+TEST(ManPage, UsesOnlyClassicMacros) {
+  static const std::set<std::string> classic = {
+      "TH", "SH", "SS", "TP", "IP", "HP", "LP", "PP", "RS", "RE", "B",  "I",  "R",  "BI", "BR",
+      "IB", "IR", "RB", "RI", "SM", "DT", "PD", "nf", "fi", "br", "sp", "ft", "ne", "in", "ti"};
+  std::ifstream page(CELLORA_SOURCE_DIR "/man/cellora.1.in");
+  ASSERT_TRUE(page.is_open());
+  std::string line;
+  for (int number = 1; std::getline(page, line); ++number) {
+    if (line.empty() || (line[0] != '.' && line[0] != '\'')) continue;
+    if (line.compare(0, 3, ".\\\"") == 0) continue;  // a comment
+    std::string name = line.substr(1, line.find_first_of(" \t", 1) - 1);
+    EXPECT_EQ(classic.count(name), 1U) << "line " << number << ": ." << name;
+  }
 }
 
 TEST(ManPage, DiagnosticsAreTheMessagesTheProgramPrints) {
