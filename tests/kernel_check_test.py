@@ -69,6 +69,19 @@ class Verdicts(unittest.TestCase):
         none = 'KC-RUN:acpi-on:armel:1::' + hexed('Can not get battery level\n')
         self.assertTrue(verdict(guest_log('KC-LINE:acpi-on:none', none), gone, gone.want))
 
+    def test_a_refused_program_must_not_print_its_report(self):
+        tally = check.Tally()
+        refused = 'battery=50\nac_line=on\n'
+        for status, out, ok in ((132, '', True), (139, 'garbage', True), (0, refused, False),
+                                (0, 'x' + refused, False)):
+            with self.subTest(status=status, out=out):
+                run = f'KC-RUN:on-battery:armel:{status}:{hexed(out)}:'
+                failed = tally.failed
+                with contextlib.redirect_stdout(io.StringIO()):
+                    tally.verdict(ON_BATTERY, 'armel', check.Report(guest_log(KERNEL, run)),
+                                  ON_BATTERY.want, True, refused)
+                self.assertEqual(tally.failed == failed, ok)
+
     def test_a_control_must_die_of_sigill_and_print_nothing(self):
         for status, out, ok in ((132, '', True), (0, 'battery=42\nac_line=off\n', False),
                                 (132, 'x', False), (139, '', False)):
@@ -113,13 +126,13 @@ class Records(unittest.TestCase):
                     self.assertTrue((TOOLS / 'kernel-config' / machine.kernel.fragment).is_file())
                 for module in machine.kernel.modules:
                     self.assertTrue((TOOLS / module / 'Kbuild').is_file())
-                if machine.control is not None:
-                    self.assertIn(machine.control.label, machine.binaries)
+                for control in machine.controls:
+                    self.assertIn(control.label, machine.binaries)
                     # None named: it dies on every CPU.
-                    dies_on = set(machine.control.dies_on or machine.cpus)
+                    dies_on = set(control.dies_on or machine.cpus)
                     self.assertLessEqual(dies_on, set(machine.cpus))
                     if dies_on != set(machine.cpus):
-                        self.assertIsNotNone(machine.control.otherwise)
+                        self.assertIsNotNone(control.otherwise)
 
 
 class Bios(unittest.TestCase):

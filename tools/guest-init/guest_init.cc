@@ -30,11 +30,28 @@
 #include <string.h>
 #include <sys/mount.h>
 #include <sys/reboot.h>
+#ifndef __KLIBC__
 #include <sys/syscall.h>
+#endif
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
+
+#ifdef __KLIBC__
+// klibc, for the old ARM ABI, has no syscall(): a function for each call.
+extern "C" long finit_module(int, const char *, int);
+extern "C" long delete_module(const char *, unsigned int);
+long load_module(int fd, const char *parameters) { return finit_module(fd, parameters, 0); }
+long unload_module(const char *name) { return delete_module(name, O_NONBLOCK); }
+void restart() { reboot(RB_AUTOBOOT, nullptr); }
+#else
+long load_module(int fd, const char *parameters) {
+  return syscall(SYS_finit_module, fd, parameters, 0);
+}
+long unload_module(const char *name) { return syscall(SYS_delete_module, name, O_NONBLOCK); }
+void restart() { reboot(RB_AUTOBOOT); }
+#endif
 
 // Prints the file's bytes in hex; false where it cannot be opened.
 bool print_hex(const char *path) {
@@ -136,7 +153,7 @@ bool wait_for(bool (*ready)(const char *), const char *what, int seconds) {
 bool insmod(const char *file, const char *parameters) {
   int module = open(file, O_RDONLY | O_CLOEXEC);
   if (module < 0) return false;
-  bool loaded = syscall(SYS_finit_module, module, parameters, 0) == 0;
+  bool loaded = load_module(module, parameters) == 0;
   close(module);
   return loaded;
 }
@@ -177,7 +194,7 @@ void step(char *line, char *broken, size_t size) {
     *second = '\0';
     done = insmod(rest, tail);
   } else if (strcmp(line, "rmmod") == 0) {
-    done = syscall(SYS_delete_module, rest, O_NONBLOCK) == 0;
+    done = unload_module(rest) == 0;
   } else if (strcmp(line, "write") == 0) {
     *second = '\0';
     done = write_value(rest, tail);
@@ -223,6 +240,6 @@ int main() {
   printf("KC-END\n");
   fflush(stdout);
   sync();
-  reboot(RB_AUTOBOOT);
+  restart();
   return 0;
 }

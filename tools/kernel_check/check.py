@@ -3,9 +3,11 @@
 boot its scenarios need, and checks, byte for byte, the line the kernel
 wrote and what every program under test printed for it."""
 import os
+import select
 import shutil
 import subprocess
 import tempfile
+import time
 from itertools import groupby
 from pathlib import Path
 
@@ -74,13 +76,18 @@ class Tally:
         self.checked = self.failed = 0
 
     def verdict(self, scenario: Scenario, label: str, report: Report, want: Want,
-                compare_err: bool) -> None:
+                compare_err: bool, refused: str = '') -> None:
+        """With refused, the program must not have printed it; otherwise it
+        must have done what want says."""
         self.checked += 1
         line = report.lines.get(scenario.name, b'missing')
         got = report.runs.get((scenario.name, label))
-        ok = got is not None and line in wanted_lines(scenario) and \
-            (got.status, got.out) == (want.status, want.out) and \
-            (not compare_err or got.err == want.err)
+        if refused:
+            ok = got is not None and line in wanted_lines(scenario) and refused not in got.out
+        else:
+            ok = got is not None and line in wanted_lines(scenario) and \
+                (got.status, got.out) == (want.status, want.out) and \
+                (not compare_err or got.err == want.err)
         if got is None:
             got = Want('?')
         print(f'{scenario.name:<17} {label:<10} {"ok" if ok else "FAIL":<4}  '
@@ -91,9 +98,13 @@ class Tally:
             return
         self.failed += 1
         lines = ' | '.join(line_shown(line) for line in wanted_lines(scenario))
-        print(f'{"":<28} wanted: kernel: "{lines}"  cellora: status={want.status} '
-              f'stdout="{shown(want.out.encode())}" '
-              f'stderr="{shown(want.err.encode()) if compare_err else "(any)"}"')
+        if refused:
+            print(f'{"":<28} wanted: kernel: "{lines}"  the program: anything but '
+                  f'stdout holding "{shown(refused.encode())}"')
+        else:
+            print(f'{"":<28} wanted: kernel: "{lines}"  cellora: status={want.status} '
+                  f'stdout="{shown(want.out.encode())}" '
+                  f'stderr="{shown(want.err.encode()) if compare_err else "(any)"}"')
         if scenario.name in report.broken:
             print(f'{"":<28} the guest: {report.broken[scenario.name]}')
 
@@ -118,13 +129,29 @@ def boot_once(name: str, machine: Machine, kernel: kernels.Kernel, init: Path, b
     command += ['-kernel', str(kernel.image), '-initrd', str(initrd),
                 '-append', f'console={machine.console} quiet panic=-1 {boot.append}'.strip()]
     log = work / f'{tag}.log'
-    with open(log, 'wb') as out:
-        try:
-            subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out,
-                           stderr=subprocess.STDOUT, timeout=TIMEOUT)
-        except subprocess.TimeoutExpired:
-            pass
+    run_until_end(command, log)
     return Report(log)
+
+
+def run_until_end(command: list, log: Path) -> None:
+    """Runs qemu with its console into log until the guest has said KC-END
+    (some machines, such as the collie, halt rather than end qemu when the
+    guest restarts them), it ends by itself, or TIMEOUT."""
+    deadline = time.monotonic() + TIMEOUT
+    with open(log, 'wb') as out, subprocess.Popen(command, stdin=subprocess.DEVNULL,
+                                                   stdout=subprocess.PIPE,
+                                                   stderr=subprocess.STDOUT) as qemu:
+        seen = b''
+        while b'KC-END' not in seen:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([qemu.stdout], [], [], left)[0]:
+                break
+            data = os.read(qemu.stdout.fileno(), 65536)
+            if not data:
+                break
+            out.write(data)
+            seen = seen[-16:] + data
+        qemu.kill()
 
 
 def check(name: str, machine: Machine, given: dict, work: Path, tally: Tally) -> None:
@@ -132,9 +159,9 @@ def check(name: str, machine: Machine, given: dict, work: Path, tally: Tally) ->
     machine on every CPU model."""
     needs(machine.qemu)
     kernel = kernels.get(name, machine.kernel, work)
-    init = guest.musl_program('guest-init', machine.guest_arch, 'init', work)
+    init = guest.release_program('guest-init', machine.guest_arch, 'init', work)
     binaries = given or {label: guest.binary(label, work) for label in machine.binaries}
-    control = machine.control if machine.control and machine.control.label in binaries else None
+    controls = {control.label: control for control in machine.controls if control.label in binaries}
     for cpu in machine.cpus or (None,):
         say(f'{name} under {machine.qemu} {" ".join(machine.options)}' +
             (f' -cpu {cpu}' if cpu else ''))
@@ -145,12 +172,15 @@ def check(name: str, machine: Machine, given: dict, work: Path, tally: Tally) ->
                 print(''.join(f'    {line}\n' for line in report.tail), end='')
             for scenario in scenarios:
                 for label in binaries:
-                    want, compare_err = scenario.want, True
-                    if control is not None and label == control.label:
+                    want, compare_err, refused = scenario.want, True, ''
+                    control = controls.get(label)
+                    if control is not None and control.refused:
+                        refused = control.refused
+                    elif control is not None:
                         # What a dying program says of its signal is not its own.
                         dies = not control.dies_on or cpu in control.dies_on
                         want, compare_err = (SIGILL, False) if dies else (control.otherwise, True)
-                    tally.verdict(scenario, label, report, want, compare_err)
+                    tally.verdict(scenario, label, report, want, compare_err, refused)
 
 
 def run(machines: dict, given: dict) -> int:

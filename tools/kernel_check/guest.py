@@ -11,18 +11,19 @@ from pathlib import Path
 from .kernels import HERE, Fail, run
 
 
-def musl_program(source: str, arch: str, name: str, work: Path) -> Path:
-    """A CMake project of tools/ built with the release's musl toolchain for
-    arch, once a run."""
+def release_program(source: str, arch: str, name: str, work: Path) -> Path:
+    """A CMake project of tools/ built with the release's toolchain for
+    arch (musl, or klibc for arm), once a run."""
     build = work / f'{source}-{arch}'
     program = build / name
     if not program.exists():
-        musl = subprocess.run([str(HERE / 'tools/musl-dev'), arch], stdout=subprocess.PIPE,
+        libc, tool = ('KLIBC', 'klibc') if arch == 'arm' else ('MUSL', 'musl')
+        root = subprocess.run([str(HERE / f'tools/{tool}-dev'), arch], stdout=subprocess.PIPE,
                               text=True, check=True).stdout.strip()
         log = work / f'{source}-{arch}.log'
         run(['cmake', '-S', str(HERE / 'tools' / source), '-B', str(build),
-             f'-DCMAKE_TOOLCHAIN_FILE={HERE}/cmake/musl.cmake', f'-DCELLORA_ARCH={arch}',
-             f'-DCELLORA_MUSL_ROOT={musl}'], log, f'{source} could not be configured for {arch}')
+             f'-DCMAKE_TOOLCHAIN_FILE={HERE}/cmake/{tool}.cmake', f'-DCELLORA_ARCH={arch}',
+             f'-DCELLORA_{libc}_ROOT={root}'], log, f'{source} could not be configured for {arch}')
         run(['cmake', '--build', str(build)], log, f'{source} did not build for {arch}')
     return program
 
@@ -49,12 +50,25 @@ def glibc_i686(work: Path) -> Path:
     return HERE / 'build-i386/cellora'
 
 
+def eabi_armv4(work: Path) -> Path:
+    """tools/eabi-armv4: a program that makes its system calls as EABI
+    does, in ARMv4 code, and would print a report of its own."""
+    program = work / 'eabi-armv4'
+    if not program.exists():
+        run(['arm-linux-gnueabi-gcc', '-marm', '-march=armv4', '-Os', '-static', '-nostdlib',
+             '-Wl,--build-id=none', str(HERE / 'tools/eabi-armv4/eabi_armv4.c'), '-o', str(program)],
+            work / 'eabi-armv4.log', 'tools/eabi-armv4 did not build')
+    return program
+
+
 def binary(label: str, work: Path) -> Path:
     """What a record's label stands for when no binary is given."""
     if label == 'glibc-i686':
         return glibc_i686(work)
     if label == 'altivec':
-        return musl_program('altivec', 'powerpc', 'altivec', work)
+        return release_program('altivec', 'powerpc', 'altivec', work)
+    if label == 'eabi-armv4':
+        return eabi_armv4(work)
     return release_binary(label, work)
 
 

@@ -21,6 +21,7 @@ CACHE = Path(os.environ.get('CELLORA_KERNEL_CACHE') or
 TOOLCHAINS = {
     'i386': ('i386', ''),
     'armel': ('arm', 'arm-linux-gnueabi-'),
+    'arm': ('arm', 'arm-linux-gnueabi-'),
     'armhf': ('arm', 'arm-linux-gnueabihf-'),
     'powerpc': ('powerpc', 'powerpc-linux-gnu-'),
 }

@@ -75,12 +75,17 @@ class Scenario:
 
 @dataclass(frozen=True)
 class Control:
-    """A binary that the guest's CPU must refuse: on the CPUs named (all of
-    them without any) it must die of SIGILL and print nothing; on the
-    others it must do what `otherwise` says."""
+    """A binary that the guest must refuse.  By default its CPU refuses it:
+    on the CPUs named (all of them without any) it must die of SIGILL and
+    print nothing; on the others it must do what `otherwise` says.  With
+    `refused`, the kernel refuses it: a program that would print `refused`
+    if it ran must not print it, whatever becomes of it (a kernel of
+    another ABI may read its system calls as other calls, so no particular
+    signal is certain)."""
     label: str
     dies_on: tuple = ()
     otherwise: Optional[Want] = None
+    refused: str = ''
 
 
 @dataclass(frozen=True)
@@ -95,4 +100,4 @@ class Machine:
     binaries: tuple           # labels of the programs under test, when none are given
     scenarios: tuple
     setup: tuple = ()         # the guest's steps at every boot, before any scenario's
-    control: Optional[Control] = None
+    controls: tuple = ()      # the Controls among the binaries

@@ -17,6 +17,6 @@ MACHINE = Machine(
     console='ttyS0',
     guest_arch='i386',
     binaries=('glibc-i686', 'i386'),
-    control=Control('glibc-i686'),
+    controls=(Control('glibc-i686'),),
     scenarios=bios_scenarios(acpi=False),
 )

@@ -25,6 +25,6 @@ MACHINE = Machine(
     console='ttyPZ0',
     guest_arch='powerpc',
     binaries=('powerpc', 'altivec'),
-    control=Control('altivec', dies_on=('750',), otherwise=Want(0, 'altivec ran\n')),
+    controls=(Control('altivec', dies_on=('750',), otherwise=Want(0, 'altivec ran\n')),),
     scenarios=module_scenarios(stock='1.13 1.2 0x02 0x01 0xff 0xff -1% -1 min'),
 )

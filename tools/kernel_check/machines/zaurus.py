@@ -11,8 +11,10 @@ so the driver goes through the same two states at every boot: before its
 first battery reading, 500 ms after it has switched the charger on (or
 before that, while the charger is still off: the driver's own timer
 decides), and after it, charging, with the battery at 88% and AC on line.
-Its battery_voltage in sysfs stays 0 until that first reading.  The armhf
-binary must die of SIGILL there, or the CPU model proves nothing."""
+Its battery_voltage in sysfs stays 0 until that first reading.  The
+kernel is EABI with CONFIG_OABI_COMPAT, as the later Zaurus kernels were,
+so the arm binary (the old ABI) runs beside armel.  The armhf binary must
+die of SIGILL there, or the CPU model proves nothing."""
 from kernel_check.record import Control, Machine, Scenario, SourceKernel, report
 
 MACHINE = Machine(
@@ -23,8 +25,8 @@ MACHINE = Machine(
     cpus=(),
     console='ttyS0',
     guest_arch='armel',
-    binaries=('armel', 'armhf'),
-    control=Control('armhf'),
+    binaries=('armel', 'arm', 'armhf'),
+    controls=(Control('armhf'),),
     scenarios=(
         Scenario('before-reading', ('1.13 1.2 0x02 0x00 0x03 0x08 0% -1 ?',
                                     '1.13 1.2 0x02 0x00 0x00 0x01 0% -1 ?'), report(0, 'off')),
