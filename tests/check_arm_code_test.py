@@ -1,0 +1,48 @@
+# SPDX-License-Identifier: MIT
+"""What tools/check-arm-code takes for ARMv4 code, mnemonic by mnemonic."""
+import importlib.machinery
+import types
+import unittest
+from pathlib import Path
+
+TOOL = Path(__file__).resolve().parents[1] / 'tools/check-arm-code'
+
+
+def load():
+    loader = importlib.machinery.SourceFileLoader('check_arm_code', str(TOOL))
+    module = types.ModuleType(loader.name)
+    loader.exec_module(module)
+    return module
+
+
+CHECK = load()
+
+
+def later(mnemonic: str, operands: str = '') -> bool:
+    return bool(CHECK.LATER.match(mnemonic) or CHECK.FLOAT.match(mnemonic) or
+                (mnemonic == 'nop' and operands.startswith('{')))
+
+
+class Mnemonics(unittest.TestCase):
+    def test_armv4_code_passes(self):
+        # The long multiplies are ARMv4's own; ldrh and strh too.
+        for mnemonic in ('mov', 'ldr', 'ldrh', 'strh', 'ldrsb', 'umull', 'smull', 'smlal',
+                         'umlal', 'mla', 'moveq', 'bl', 'bne', 'ldmib', 'push', 'pop', 'swp', 'nop'):
+            with self.subTest(mnemonic):
+                self.assertFalse(later(mnemonic, '; (mov r0, r0)'))
+
+    def test_later_code_fails(self):
+        for mnemonic in ('bx', 'bxeq', 'blx', 'clz', 'ldrd', 'strd', 'pld', 'smulbb', 'smlabt',
+                         'qadd', 'ldrex', 'strexne', 'rev', 'uxtb', 'sxth', 'movw', 'movt', 'ubfx',
+                         'dmb', 'vldr', 'vmov', 'fldd', 'fmsr', 'uadd8', 'ssat', 'mls'):
+            with self.subTest(mnemonic):
+                self.assertTrue(later(mnemonic))
+        self.assertTrue(later('nop', '{0}'))
+
+    def test_only_old_abi_calls_pass(self):
+        self.assertTrue(CHECK.CALL.match('svc') and CHECK.CALL.match('swine'))
+        self.assertFalse(CHECK.CALL.match('svcx'))
+
+
+if __name__ == '__main__':
+    unittest.main()
