@@ -7,7 +7,6 @@ import hashlib
 import os
 import shutil
 import subprocess
-import tempfile
 from dataclasses import dataclass
 from pathlib import Path
 
@@ -243,21 +242,6 @@ def source_kernel(name: str, kernel: SourceKernel, work: Path) -> Kernel:
     files = {ko.name: ko for ko in built.glob('*.ko')}
     files.update({guest: built / guest for guest in kernel.files})
     return Kernel(image, files)
-
-
-def prepare(machines: dict) -> int:
-    """Every machine's kernel into the cache, and nothing booted."""
-    work = Path(tempfile.mkdtemp(prefix='kernel-check-'))
-    try:
-        for name, machine in machines.items():
-            get(name, machine.kernel, work)
-    except (Fail, subprocess.CalledProcessError) as failure:
-        say(str(failure))
-        return 2
-    finally:
-        shutil.rmtree(work)
-    say(f'the kernels of {" ".join(machines)} are in {CACHE}')
-    return 0
 
 
 def get(name: str, kernel, work: Path) -> Kernel:
