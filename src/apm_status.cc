@@ -152,6 +152,12 @@ int scan_apm_line(const char *line, apm_reading *r) {
 
 void store_power_status(const apm_reading *r, int fields) {
   int32_t level = fields >= 8 ? r->battery_percent : -1;
+  // The ARM kernels' own APM code before the shared emulation (2.4, and
+  // 2.6 up to about 2.6.21) keeps the level in an unsigned char that
+  // starts at 255 and prints it as it is: there, 255 is its -1.  No other
+  // kernel writes 255 (x86 turns the BIOS's 0xff into -1), so it is no
+  // level, never a full battery.
+  if (level == apm_unknown_level) level = -1;
   power_status.battery = level > 100 ? 100 : level;
   power_status.ac_line = fields >= 5 && r->ac_line_status == 1 ? 1 : 0;
 }

@@ -59,9 +59,14 @@ bool read_status_line(int fd, char (&line)[apm_line_size]);
 // it against the sscanf of the glibc they are built with.
 int scan_apm_line(const char *line, apm_reading *reading);
 
+// What the old ARM kernels write for a level they do not know: an
+// unsigned char's -1.
+constexpr int32_t apm_unknown_level = 255;
+
 // Derives the level and the AC line state from the first `fields` fields
-// of reading and stores them in power_status.  Fields never reached count
-// as no level and no AC power.
+// of reading and stores them in power_status: a level above 100 reads as
+// 100, but apm_unknown_level as no level.  Fields never reached count as
+// no level and no AC power.
 void store_power_status(const apm_reading *reading, int fields);
 
 #endif  // CELLORA_APM_STATUS_H_

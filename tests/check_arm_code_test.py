@@ -19,8 +19,7 @@ CHECK = load()
 
 
 def later(mnemonic: str, operands: str = '') -> bool:
-    return bool(CHECK.LATER.match(mnemonic) or CHECK.FLOAT.match(mnemonic) or
-                (mnemonic == 'nop' and operands.startswith('{')))
+    return CHECK.is_later(mnemonic, operands, armv4t=False)
 
 
 class Mnemonics(unittest.TestCase):
@@ -42,6 +41,20 @@ class Mnemonics(unittest.TestCase):
     def test_only_old_abi_calls_pass(self):
         self.assertTrue(CHECK.CALL.match('svc') and CHECK.CALL.match('swine'))
         self.assertFalse(CHECK.CALL.match('svcx'))
+
+
+class ARMv4T(unittest.TestCase):
+    def test_bx_is_all_the_armv4t_adds(self):
+        for mnemonic in ('bx', 'bxeq'):
+            self.assertFalse(CHECK.is_later(mnemonic, 'lr', armv4t=True), mnemonic)
+        for mnemonic in ('blx', 'bxj', 'clz', 'ldrd', 'strd', 'pld', 'smulbb', 'ldrex', 'dmb'):
+            self.assertTrue(CHECK.is_later(mnemonic, '', armv4t=True), mnemonic)
+
+    def test_only_eabi_calls_pass(self):
+        self.assertFalse(CHECK.wrong_call('0x00000000', armv4t=True))
+        self.assertTrue(CHECK.wrong_call('0x00900004', armv4t=True))
+        self.assertFalse(CHECK.wrong_call('0x00900004', armv4t=False))
+        self.assertTrue(CHECK.wrong_call('0x00000000', armv4t=False))
 
 
 if __name__ == '__main__':

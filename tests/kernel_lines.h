@@ -29,6 +29,8 @@ inline const kernel_line kKernelLines[] = {
     {"2.6",         "1.16ac 1.2 0x03 0xff 0xff 0xff -1% -1 ?\n",                 -1, 0},
     {"emulation",   "1.13 1.2 0x02 0x00 0x00 0x01 42% 95 min\n",                 42, 0},
     {"emulation",   "1.13 1.2 0x02 0xff 0x00 0x01 7% 30 min\n",                   7, 0},
+    {"arm 2.4",     "1.13 1.2 0x02 0xff 0xff 0xff 255% -1 ?\n",                 -1, 0},
+    {"arm 2.4",     "1.13 1.2 0x02 0x01 0x00 0x01 93% 250 min\n",               93, 1},
     {"board",       "1.13 1.2 0x02 0x01 0x03 0x08 55% 91 min 8123mV 1021mA\n",   55, 1},
     {"board",       "1.13 1.2 0x02 0x00 0x00 0x01 64% 200 min\nAC: 0 mA, 3 cells\n", 64, 0},
 };

@@ -109,6 +109,7 @@ oracle_verdict check_against_sscanf(const char *line) {
   }
 
   int64_t level = n >= 8 ? expected(checks[6]) : -1;
+  if (level == 255) level = -1;  // the old ARM kernels' unknown
   int64_t want_battery = level > 100 ? 100 : level;
   int64_t want_ac = n >= 5 && expected(checks[3]) == 1 ? 1 : 0;
   if (power_status.battery != want_battery) {

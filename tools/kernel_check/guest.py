@@ -67,6 +67,8 @@ def binary(label: str, work: Path) -> Path:
         return glibc_i686(work)
     if label == 'altivec':
         return release_program('altivec', 'powerpc', 'altivec', work)
+    if label == 'armv5te':
+        return release_program('armv5te', 'armel', 'armv5te', work)
     if label == 'eabi-armv4':
         return eabi_armv4(work)
     return release_binary(label, work)

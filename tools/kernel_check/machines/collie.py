@@ -8,7 +8,7 @@ from the kernel's own test battery, test_power: the scenarios are the
 power-supply machine's, and the kernel writes the same lines.
 
 The arm binary is under test.  Two controls must fail every scenario: the
-armel release binary, ARMv5TE code that the SA-1110 refuses (SIGILL), and
+armel release binary, ARMv4T code (bx) that the SA-1110 refuses (SIGILL), and
 an EABI program in ARMv4 code that would print a report of its own, which
 only the kernel's ABI refuses.  qemu halts the collie rather than ending
 when the guest restarts it; the runner ends it after the guest's last

@@ -9,7 +9,8 @@ sets for each scenario in one boot.
 
 The bridge has rules of its own: the AC line follows the battery's status
 (charging, not-charging and full mean on line), not the AC supply; the
-capacity goes through as it stands, 150% and below 0 included; the
+capacity goes through as it stands, 150% and below 0 included, and 255%,
+which the old ARM kernels' own APM code wrote for no level; the
 battery flag is a copy of the battery status (high above 50%, low above
 5%, critical at or below, or charging); the time is test_power's 3600 s.
 Before the module is loaded and after it is removed the bridge has no
@@ -47,6 +48,7 @@ MACHINE = Machine(
                 steps=('insmod /test_power.ko',)),
         battery('critical', 'discharging', 3, 'off', '0x00 0x02 0x02 3%', report(3, 'off')),
         battery('over-100', 'discharging', 150, 'off', '0x00 0x00 0x00 150%', report(100, 'off')),
+        battery('old-arm-255', 'discharging', 255, 'off', '0x00 0x00 0x00 255%', NO_LEVEL),
         battery('unknown-level', 'discharging', -1, 'off', '0x00 0x02 0x02 -1%', NO_LEVEL),
         battery('below-0', 'discharging', -3, 'off', '0x00 0x02 0x02 -3%', report(-3, 'off')),
         battery('charging', 'charging', 100, 'on', '0x01 0x03 0x03 100%', report(100, 'on')),
