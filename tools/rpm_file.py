@@ -9,7 +9,7 @@ from dataclasses import dataclass
 LEAD_MAGIC = b'\xed\xab\xee\xdb'
 HEADER_MAGIC = b'\x8e\xad\xe8\x01'
 # Header value types.
-INT32, STRING, BIN, STRING_ARRAY = 4, 6, 7, 8
+INT16, INT32, STRING, BIN, STRING_ARRAY = 3, 4, 6, 7, 8
 # Signature tags.
 SIG_SIZE, SIG_MD5, SIG_PAYLOADSIZE, SIG_SHA1, SIG_SHA256 = 1000, 1004, 1007, 269, 273
 # Main header tags.
@@ -54,6 +54,8 @@ class Header:
             return None
         if e.type == INT32:
             return list(struct.unpack(f'>{e.count}I', self.store[e.offset:e.offset + 4 * e.count]))
+        if e.type == INT16:
+            return list(struct.unpack(f'>{e.count}H', self.store[e.offset:e.offset + 2 * e.count]))
         if e.type == BIN:
             return bytes(self.store[e.offset:e.offset + e.count])
         if e.type in (STRING, STRING_ARRAY, 9):
