@@ -135,6 +135,24 @@ class Records(unittest.TestCase):
                         self.assertIsNotNone(control.otherwise)
 
 
+    def test_the_readme_lists_every_machine(self):
+        readme = (TOOLS.parent / 'README.md').read_text()
+        listed = re.findall(r'^\| `([a-z0-9-]+)` \|', readme, re.MULTILINE)
+        self.assertEqual(sorted(listed), sorted(records()))
+
+    def test_what_is_under_test_has_a_release_target(self):
+        tool = load_source('kernel_check_tool', TOOLS / 'kernel-check')
+        for name in records():
+            out = io.StringIO()
+            with contextlib.redirect_stdout(out):
+                self.assertEqual(tool.main(['--under-test', name]), 0)
+            pairs = [line.split() for line in out.getvalue().splitlines()]
+            with self.subTest(name):
+                self.assertTrue(pairs)
+                for _, target in pairs:
+                    self.assertIn(target, ('i386', 'armel', 'armhf', 'powerpc', 'arm'))
+
+
 class Bios(unittest.TestCase):
     HANDLER = b'\x66\xc7\x43\x10\xff\x01\x66\xc7\x43\x18\xff\x80\x67\xc7\x43\x14\xff\xff'
 
