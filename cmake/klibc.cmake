@@ -6,17 +6,17 @@
 # for Debian's "arm" architecture: the ARMv4 (StrongARM) and up, on kernels
 # with the old ABI (system calls "swi 0x9000xx"), as Sharp's Zaurus ROMs,
 # OpenZaurus, Familiar and Debian's arm port up to 5.0 run.  klibc is built
-# by tools/klibc-dev into the folder that CELLORA_KLIBC_ROOT names.  The
+# by tools/make-release/klibc-dev into the folder that CELLORA_KLIBC_ROOT names.  The
 # link is kept as cellora.link, for the instruction check, which needs its
 # mapping symbols; cellora is that link stripped.
 set(CELLORA_ARCH arm CACHE STRING "Debian architecture to build for")
-set(CELLORA_KLIBC_ROOT "" CACHE PATH "Where tools/klibc-dev built klibc")
+set(CELLORA_KLIBC_ROOT "" CACHE PATH "Where tools/make-release/klibc-dev built klibc")
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES CELLORA_ARCH CELLORA_KLIBC_ROOT)
 if(NOT CELLORA_ARCH STREQUAL arm)
   message(FATAL_ERROR "cmake/klibc.cmake builds for arm only, not '${CELLORA_ARCH}'")
 endif()
 if(NOT EXISTS ${CELLORA_KLIBC_ROOT}/lib/libc.a)
-  message(FATAL_ERROR "no klibc in '${CELLORA_KLIBC_ROOT}': CELLORA_KLIBC_ROOT=$(tools/klibc-dev arm)")
+  message(FATAL_ERROR "no klibc in '${CELLORA_KLIBC_ROOT}': CELLORA_KLIBC_ROOT=$(tools/make-release/klibc-dev arm)")
 endif()
 
 set(CMAKE_SYSTEM_NAME Linux)

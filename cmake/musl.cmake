@@ -9,7 +9,7 @@
 # that architecture: installed (dpkg --add-architecture), or unpacked with
 # dpkg-deb -x into the folder that CELLORA_MUSL_ROOT names; for powerpc,
 # which Debian builds no musl-dev for, and armel, whose musl-dev is for the
-# ARMv5TE, tools/musl-dev builds it there from Debian's source.  A folder
+# ARMv5TE, tools/make-release/musl-dev builds it there from Debian's source.  A folder
 # that holds a libgcc.a of its own beside libc.a (armel's, for the ARMv4T)
 # is linked with it instead of the compiler's, and without the compiler's
 # crtbegin and crtend, whose build attributes claim a later CPU: cellora
@@ -50,7 +50,7 @@ elseif(CELLORA_ARCH STREQUAL powerpc)
   set(gnu powerpc-linux-gnu)
   set(musl powerpc-linux-musl)
   set(CMAKE_SYSTEM_PROCESSOR powerpc)
-  # musl is built with a 64-bit long double (tools/musl-dev), and so must
+  # musl is built with a 64-bit long double (tools/make-release/musl-dev), and so must
   # its callers be.  PowerMacs' 32-bit kernels use 4 KiB pages only: the
   # linker's default 64 KiB alignment would be padding, nearly half the file.
   set(arch_flags "-mcpu=powerpc -mno-altivec -mlong-double-64")
@@ -89,7 +89,7 @@ endif()
 
 # No unwind tables, sections the linker can drop, and a stripped binary
 # with no build id: the same sources give the same bytes from any folder.
-# The link is kept as <name>.link, whose symbols tools/check-arm-code
+# The link is kept as <name>.link, whose symbols tools/checks/check-arm-code
 # needs; the binary is that link stripped.
 set(CMAKE_CXX_FLAGS_INIT
   "-specs=${specs} ${arch_flags} -fno-exceptions -fno-rtti \

@@ -1,11 +1,11 @@
 # SPDX-License-Identifier: MIT
-"""What tools/check-arm-code takes for ARMv4 code, mnemonic by mnemonic."""
+"""What tools/checks/check-arm-code takes for ARMv4 code, mnemonic by mnemonic."""
 import importlib.machinery
 import types
 import unittest
 from pathlib import Path
 
-TOOL = Path(__file__).resolve().parents[1] / 'tools/check-arm-code'
+TOOL = Path(__file__).resolve().parents[1] / 'tools/checks/check-arm-code'
 
 
 def load():

@@ -9,7 +9,7 @@ import unittest
 from pathlib import Path
 
 TOOLS = Path(__file__).resolve().parents[1] / 'tools'
-sys.path.insert(0, str(TOOLS))
+sys.path.insert(0, str(TOOLS / 'kernels'))
 
 from kernel_check import bios, check, kernels, load_source  # noqa: E402
 from kernel_check.record import (NO_LEVEL, Machine, Scenario, SourceKernel, Want,  # noqa: E402
@@ -123,9 +123,9 @@ class Records(unittest.TestCase):
                 self.assertIn(machine.guest_arch, kernels.TOOLCHAINS)
                 self.assertIn(machine.kernel.arch, kernels.TOOLCHAINS)
                 if isinstance(machine.kernel, SourceKernel):
-                    self.assertTrue((TOOLS / 'kernel-config' / machine.kernel.fragment).is_file())
+                    self.assertTrue((TOOLS / 'kernels/config' / machine.kernel.fragment).is_file())
                 for module in machine.kernel.modules:
-                    self.assertTrue((TOOLS / module / 'Kbuild').is_file())
+                    self.assertTrue((TOOLS / 'kernels' / module / 'Kbuild').is_file())
                 for control in machine.controls:
                     self.assertIn(control.label, machine.binaries)
                     # None named: it dies on every CPU.
@@ -194,14 +194,14 @@ class CacheKey(unittest.TestCase):
 
     def test_any_input_changes_the_key(self):
         here = Path(tempfile.mkdtemp())
-        (here / 'tools/kernel-config').mkdir(parents=True)
-        (here / 'tools/mod').mkdir()
-        old, kernels.HERE = kernels.HERE, here
-        self.addCleanup(setattr, kernels, 'HERE', old)
+        (here / 'config').mkdir(parents=True)
+        (here / 'mod').mkdir()
+        old, kernels.KERNELS = kernels.KERNELS, here
+        self.addCleanup(setattr, kernels, 'KERNELS', old)
 
         def key(fragment='CONFIG_APM=y\n', module='int x;\n', files=None, version='6.1'):
-            (here / 'tools/kernel-config/f.config').write_text(fragment)
-            (here / 'tools/mod/mod.c').write_text(module)
+            (here / 'config/f.config').write_text(fragment)
+            (here / 'mod/mod.c').write_text(module)
             kernel = SourceKernel('f.config', 'armhf', 'zImage', modules=('mod',),
                                   files=files or {})
             return kernels.source_key(version, kernel)

@@ -1,0 +1,16 @@
+#!/bin/bash
+# cmake --install into a folder of its own: the binary, the examples, a
+# lint-clean manual page and the README, and the examples run as cron
+# would run them from there.
+# shellcheck source=tests/lib/checks.sh
+. "$(dirname "$0")/../lib/checks.sh"
+prefix=$scratch/prefix
+cmake --install "$build" --prefix "$prefix"
+test -x "$prefix/bin/cellora"
+for example in i3blocks-battery low-battery screen-battery; do test -x "$prefix/share/cellora/$example"; done
+page=$prefix/share/man/man1/cellora.1.gz
+test -s "$page"
+lint=$(zcat "$page" | groff -man -ww -z 2>&1)
+[ -z "$lint" ] || { echo "$lint"; exit 1; }
+test -s "$prefix/share/doc/cellora/README.md"
+cron_examples "$prefix/share/cellora"

@@ -1,0 +1,79 @@
+# shellcheck shell=bash disable=SC2034  # the variables are for the scripts that source it
+# What every check script of tests/LABEL/ starts with: strict mode, the
+# source tree as the working folder, and the helpers they share.  CTest
+# runs them from the checks preset, which sets CELLORA_BUILD (the build
+# folder: the test suite, old-kernel) and CELLORA_CHECKS_DIR (where the
+# release's unpacked binaries and other shared results are kept).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/../.."
+build=${CELLORA_BUILD:?"run the checks through ctest: cmake --preset checks, then ctest --preset LABEL"}
+work=${CELLORA_CHECKS_DIR:-$build/checks}
+mkdir -p "$work"
+rel=$work/release  # rel/ARCH: each release tarball, unpacked
+version=$(dpkg-parsechangelog -l packaging/changelog -S Version)
+# A placeholder address of the reserved .invalid domain, so that lintian
+# checks the Maintainer's form.
+export CELLORA_MAINTAINER=${CELLORA_MAINTAINER:-The cellora developers <ci@cellora.invalid>}
+export PYTHONDONTWRITEBYTECODE=1
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# A control: COMMAND must fail, or the check beside it proves nothing.
+must_fail() {  # WHAT COMMAND...
+  local what=$1
+  shift
+  if "$@"; then
+    echo "CONTROL FAILED: $what passed, and must not"
+    exit 1
+  fi
+  echo "control: $what fails, as it must"
+}
+
+# The end-to-end suite against BINARY, or a script that runs one.
+end_to_end() {  # BINARY
+  CELLORA_BIN=$1 "$build/tests/cellora_tests" --gtest_filter='*EndToEnd*' --gtest_brief=1
+}
+
+# Writes a script that runs a binary under test through another program,
+# for CELLORA_BIN.
+runner() {  # script command...
+  local script=$1
+  shift
+  printf '#!/bin/sh\nexec %s "$@"\n' "$*" >"$script"
+  chmod 755 "$script"
+}
+
+# Runs the installed examples in FOLDER as cron would, with PATH=/usr/bin:/bin,
+# on a status line of ours: they must find the cellora installed with them.
+cron_examples() {  # folder
+  local got
+  got=$(PATH=/usr/bin:/bin tools/try-status '1.16ac 1.2 0x03 0x00 0x00 0x01 7% 30 min' "$1/low-battery")
+  [ "$got" = "battery low: 7% left" ] || { echo "$1/low-battery under cron's PATH: \"$got\""; exit 1; }
+  got=$(PATH=/usr/bin:/bin tools/try-status '1.16ac 1.2 0x03 0x01 0x03 0x09 87% 120 min' "$1/i3blocks-battery")
+  [ "$got" = "BAT 87% AC" ] || { echo "$1/i3blocks-battery under cron's PATH: \"$got\""; exit 1; }
+  echo "the examples in $1 work under cron's PATH"
+}
+
+# Whether this machine's kernel runs i386 programs (tools/qemu-for asks it).
+i386_native() { [ -z "$(tools/qemu-for "$rel/i386/cellora")" ]; }
+
+# Runs a command where this machine runs i386 programs: as it is, or,
+# where the kernel runs no 32-bit x86 code, with qemu-i386 on the 486
+# registered for them in a binfmt_misc of a user namespace of its own
+# (Linux 6.7 and later), which leaves the host as it was.  A shell
+# function runs as "bash -c".
+with_i386() {
+  if i386_native; then "$@"; return; fi
+  local i386=':cellora-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+  i386+=':\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+  i386+=":$(command -v qemu-i386):F"
+  # shellcheck disable=SC2016
+  QEMU_CPU=486 I386="$i386" unshare --user --map-root-user --mount sh -c '
+    mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc &&
+    printf "%s" "$I386" >/proc/sys/fs/binfmt_misc/register && exec "$@"' with-i386 "$@"
+}
+
+# cron_examples FOLDER where i386 programs run.
+i386_cron_examples() {  # folder
+  with_i386 bash -c "$(declare -f cron_examples); cron_examples $1"
+}
