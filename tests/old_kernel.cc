@@ -5,6 +5,11 @@
 // alone, so it can start the program and any wrapper around it.
 //
 //   old-kernel N PROGRAM [ARG...]
+//
+// Built with OLD_KERNEL_LAST and OLD_KERNEL_PROGRAM defined, it runs that
+// program with that table when it is given no arguments: the form in which
+// a kernel check's guest, which runs each program under test without any,
+// can run it on a real i386 kernel.
 #include <errno.h>
 #include <linux/audit.h>
 #include <linux/filter.h>
@@ -44,6 +49,14 @@ bool install_filter(unsigned last) {
 }  // namespace
 
 int main(int argc, char **argv) {
+#if defined(OLD_KERNEL_LAST) && defined(OLD_KERNEL_PROGRAM)
+  char *defaults[] = {argv[0], const_cast<char *>(OLD_KERNEL_LAST),
+                      const_cast<char *>(OLD_KERNEL_PROGRAM), nullptr};
+  if (argc == 1) {
+    argc = 3;
+    argv = defaults;
+  }
+#endif
   unsigned last = 0;
   if (argc < 3 || !parse_last_call(argv[1], &last)) {
     fprintf(stderr, "usage: old-kernel N PROGRAM [ARG...]  (N: the last i386 call, 0 to 4095)\n");

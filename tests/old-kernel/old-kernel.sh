@@ -3,11 +3,13 @@
 # i386 system call past Linux 2.0's table (163) and late 2.4's (252)
 # failing with ENOSYS.  Control: the static glibc build must run as it is
 # and die under 163.  old-kernel filters the kernel's own i386 calls, so
-# on a machine whose kernel runs no i386 code the test is skipped (77).
+# on a machine whose kernel runs no i386 code the test is skipped (77);
+# kernel_check_i386 runs the same filter on a real i386 kernel.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
 if ! i386_native; then
-  echo "SKIPPED: this machine's kernel runs no 32-bit x86 code, which old-kernel needs"
+  echo "SKIPPED: this machine's kernel runs no 32-bit x86 code, which old-kernel needs;" \
+    "kernel_check_i386 runs the i386 binary under it on Debian's i386 kernel"
   exit 77
 fi
 cmake --preset i386 >/dev/null

@@ -90,7 +90,7 @@ class Tally:
                 (not compare_err or got.err == want.err)
         if got is None:
             got = Want('?')
-        print(f'{scenario.name:<17} {label:<10} {"ok" if ok else "FAIL":<4}  '
+        print(f'{scenario.name:<17} {label:<15} {"ok" if ok else "FAIL":<4}  '
               f'kernel: "{line_shown(line)}"  cellora: status={got.status} '
               f'stdout="{shown(got.out.encode("latin-1"))}" '
               f'stderr="{shown(got.err.encode("latin-1"))}"')
@@ -99,14 +99,14 @@ class Tally:
         self.failed += 1
         lines = ' | '.join(line_shown(line) for line in wanted_lines(scenario))
         if refused:
-            print(f'{"":<28} wanted: kernel: "{lines}"  the program: anything but '
+            print(f'{"":<33} wanted: kernel: "{lines}"  the program: anything but '
                   f'stdout holding "{shown(refused.encode())}"')
         else:
-            print(f'{"":<28} wanted: kernel: "{lines}"  cellora: status={want.status} '
+            print(f'{"":<33} wanted: kernel: "{lines}"  cellora: status={want.status} '
                   f'stdout="{shown(want.out.encode())}" '
                   f'stderr="{shown(want.err.encode()) if compare_err else "(any)"}"')
         if scenario.name in report.broken:
-            print(f'{"":<28} the guest: {report.broken[scenario.name]}')
+            print(f'{"":<33} the guest: {report.broken[scenario.name]}')
 
 
 def boots(machine: Machine) -> list:

@@ -61,10 +61,23 @@ def eabi_armv4(work: Path) -> Path:
     return program
 
 
+# The runs of tests/old_kernel.cc that the i386 guest makes: a program
+# under test with the i386 system calls past Linux 2.0's table (163) or
+# late 2.4's (252) refused.
+OLD_KERNEL = ('i386-calls-163', 'i386-calls-252', 'glibc-calls-163')
+
+
+def target(label: str) -> str:
+    """The release target whose toolchain builds a program for a label."""
+    return 'i386' if label == 'glibc-i686' or label in OLD_KERNEL else label
+
+
 def binary(label: str, work: Path) -> Path:
     """What a record's label stands for when no binary is given."""
     if label == 'glibc-i686':
         return glibc_i686(work)
+    if label in OLD_KERNEL:
+        return release_program('kernels/old-kernel', 'i386', label, work)
     if label == 'altivec':
         return release_program('checks/altivec', 'powerpc', 'altivec', work)
     if label == 'armv5te':
