@@ -8,24 +8,18 @@
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
 [ $# -eq 1 ] || { echo "usage: $0 MACHINE" >&2; exit 2; }
-wrong_report() {  # ARCH: the wrong binary for a release target
-  local toolchain
-  if [ "$1" = arm ]; then
-    toolchain=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/klibc.cmake" -DCELLORA_KLIBC_ROOT="$(tools/make-release/klibc-dev arm)")
-  else
-    toolchain=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/musl.cmake" -DCELLORA_ARCH="$1"
-               -DCELLORA_MUSL_ROOT="$(tools/make-release/musl-dev "$1")")
-  fi
-  cmake -S tools/kernels/wrong-report -B "$work/wrong-$1" "${toolchain[@]}" >/dev/null
-  cmake --build "$work/wrong-$1" >/dev/null
+wrong_report() {  # ARCH: the wrong binary for a release target, shown to run here
+  local wrong
+  wrong=$(release_program kernels/wrong-report "$1" wrong-report)
   # shellcheck disable=SC2046
-  [ "$($(tools/qemu-for "$work/wrong-$1/wrong-report") "$work/wrong-$1/wrong-report")" = $'battery=50\nac_line=on' ] ||
-    { echo "the wrong binary for $1 does not run here"; exit 1; }
+  [ "$($(tools/qemu-for "$wrong") "$wrong")" = $'battery=50\nac_line=on' ] ||
+    { echo "the wrong binary for $1 does not run here" >&2; exit 1; }
+  echo "$wrong"
 }
 given=()
 while read -r label arch; do
-  wrong_report "$arch"
-  given+=("$label=$work/wrong-$arch/wrong-report")
+  wrong=$(wrong_report "$arch")
+  given+=("$label=$wrong")
 done < <(tools/kernel-check --under-test "$1")
 rc=0
 out=$(tools/kernel-check "$1" "${given[@]}") || rc=$?

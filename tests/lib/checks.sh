@@ -34,6 +34,22 @@ end_to_end() {  # BINARY
   CELLORA_BIN=$1 "$build/tests/cellora_tests" --gtest_filter='*EndToEnd*' --gtest_brief=1
 }
 
+# Builds a CMake project of tools/ as the release target ARCH is built
+# (klibc for arm, musl for the others) into the checks folder, and prints
+# the program NAME it makes.
+release_program() {  # FOLDER ARCH NAME
+  local toolchain
+  if [ "$2" = arm ]; then
+    toolchain=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/klibc.cmake" -DCELLORA_KLIBC_ROOT="$(tools/make-release/klibc-dev arm)")
+  else
+    toolchain=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/musl.cmake" -DCELLORA_ARCH="$2"
+               -DCELLORA_MUSL_ROOT="$(tools/make-release/musl-dev "$2")")
+  fi
+  cmake -S "tools/$1" -B "$work/$3-$2" "${toolchain[@]}" >/dev/null
+  cmake --build "$work/$3-$2" >/dev/null
+  echo "$work/$3-$2/$3"
+}
+
 # Writes a script that runs a binary under test through another program,
 # for CELLORA_BIN.
 runner() {  # script command...

@@ -10,14 +10,6 @@
 arch=$1 cpu=$2
 declare -A qemu=([i386]=qemu-i386 [armel]=qemu-arm [armhf]=qemu-arm [arm]=qemu-arm [powerpc]=qemu-ppc)
 
-# A release-built program of tools/checks/ for a control.
-control_program() {  # NAME ARCH
-  cmake -S "tools/checks/$1" -B "$work/$1" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/musl.cmake" \
-    -DCELLORA_ARCH="$2" -DCELLORA_MUSL_ROOT="$(tools/make-release/musl-dev "$2")" >/dev/null
-  cmake --build "$work/$1" >/dev/null
-  echo "$work/$1/$1"
-}
-
 # PROGRAM must die of SIGILL (132) on CPU and, where given, print RAN on
 # LATER.
 dies_on() {  # CPU PROGRAM [LATER RAN]
@@ -35,8 +27,8 @@ case "$arch $cpu" in
   "i386 486")
     cmake --preset i386 >/dev/null && cmake --build --preset i386 >/dev/null
     dies_on 486 "$PWD/build-i386/cellora" ;;
-  "armel ti925t") dies_on ti925t "$(control_program armv5te armel)" arm926 "armv5te ran" ;;
-  "powerpc 603") dies_on 603 "$(control_program altivec powerpc)" 7400 "altivec ran" ;;
+  "armel ti925t") dies_on ti925t "$(release_program checks/armv5te armel armv5te)" arm926 "armv5te ran" ;;
+  "powerpc 603") dies_on 603 "$(release_program checks/altivec powerpc altivec)" 7400 "altivec ran" ;;
   "arm sa1100") dies_on sa1100 "$rel/armel/cellora" ;;
   *) echo "no control for $arch on $cpu" ;;
 esac

@@ -117,6 +117,11 @@ class Rpm:
         return self.lead + signature + b'\0' * (-len(signature) % 8) + self.header.bytes() + self.payload
 
 
+def bare_name(name: str) -> str:
+    """A payload name without the "./" or "/" that rpm 4 writes before it."""
+    return name[2:] if name.startswith('./') else name.lstrip('/')
+
+
 def cpio_entries(archive: bytes) -> list:
     """(name, header fields, data) of each member of a newc archive, the
     trailer included."""
