@@ -40,9 +40,18 @@ cellora_check(release_dist release release/dist.sh)
 set_tests_properties(release_dist PROPERTIES FIXTURES_SETUP release)
 cellora_check(release_sources_recovery release release/sources-recovery.sh)
 foreach(check reproducible contents tarball-sums old-machine-steps deb-format ipk lintian
-              deb-install rpm-format rpm-install slackware)
+              deb-install rpm-format rpm-install slackware feed-indexes)
   string(REPLACE "-" "_" name release_${check})
   cellora_release_check(${name} release release/${check}.sh)
+endforeach()
+# The next release, built after this one (whose caches it shares), which
+# the feeds' checks upgrade to.
+cellora_release_check(release_next release release/next.sh)
+set_tests_properties(release_next PROPERTIES FIXTURES_SETUP next)
+foreach(check apt-feed dnf-feed homepage)
+  string(REPLACE "-" "_" name release_${check})
+  cellora_release_check(${name} release release/${check}.sh)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "release;next")
 endforeach()
 
 cellora_release_check(targets_glibc_i386 targets targets/glibc-i386.sh)

@@ -1,21 +1,31 @@
 #!/bin/bash
-# The Slackware package in the form makepkg writes (one with /-rooted
-# names, and one without its slack-desc, must fail the check), unpacked at
-# a scratch root as installpkg does, with the release's files, and its
+# The Slackware package in the form makepkg writes: ./ first, then bare
+# names (one with ./ on every name, one without its ./ entry, one with
+# /-rooted names and one without its slack-desc must fail the check); its
+# slack-desc found by the bare name installpkg asks tar for; unpacked at a
+# scratch root as installpkg does, with the release's files, and its
 # examples run from there.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
 package=dist/cellora-$version-i486-1.tgz
+name=${package##*/}
 tools/checks/check-slackware-format "$package"
-mkdir "$scratch/tree" "$scratch/rooted" "$scratch/no-desc"
+tar -xzOf "$package" install/slack-desc | cmp - packaging/slack-desc
+mkdir "$scratch/tree" "$scratch/dotted" "$scratch/no-dot" "$scratch/rooted" "$scratch/no-desc"
 tar -xzf "$package" -C "$scratch/tree"
-tar -C "$scratch/tree" -P --transform 's,^\./,/,' -czf "$scratch/rooted/${package##*/}" .
+tar -C "$scratch/tree" --sort=name -czf "$scratch/dotted/$name" .
+must_fail "the format check of a package with ./ on every name" \
+  tools/checks/check-slackware-format "$scratch/dotted/$name"
+(cd "$scratch/tree" && find . -mindepth 1 -printf '%P\n' | sort | tar --no-recursion -T - -czf "$scratch/no-dot/$name")
+must_fail "the format check of a package without its ./ entry" \
+  tools/checks/check-slackware-format "$scratch/no-dot/$name"
+tar -C "$scratch/tree" -P --transform 's,^\./,/,' -czf "$scratch/rooted/$name" .
 must_fail "the format check of a package with /-rooted names" \
-  tools/checks/check-slackware-format "$scratch/rooted/${package##*/}"
+  tools/checks/check-slackware-format "$scratch/rooted/$name"
 rm -r "$scratch/tree/install"
-tar -C "$scratch/tree" -czf "$scratch/no-desc/${package##*/}" .
+tar -C "$scratch/tree" -czf "$scratch/no-desc/$name" .
 must_fail "the format check of a package without its slack-desc" \
-  tools/checks/check-slackware-format "$scratch/no-desc/${package##*/}"
+  tools/checks/check-slackware-format "$scratch/no-desc/$name"
 root=$scratch/root
 mkdir "$root"
 tar -xzf "$package" -C "$root"
