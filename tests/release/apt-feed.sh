@@ -3,7 +3,8 @@
 # lists, cache and dpkg database there, dpkg run with --root): the lines
 # of the README added, update, install cellora, then the next release
 # copied over the feed, as publishing it does, and upgrade; once with
-# [trusted=yes] and once signed, given by signed-by=.  A .deb whose MD5sum
+# [trusted=yes], once signed, given by signed-by=, and once signed with
+# the plain line and the key added by apt-key, as apt 0.6 to 1.0 take it.  A .deb whose MD5sum
 # or SHA256 in Packages is wrong must be refused, and so must a Release
 # signed by another key.
 # shellcheck source=tests/lib/checks.sh
@@ -58,6 +59,7 @@ install_and_upgrade() {  # name line
   cp -r dist "$feed"
   [ "$1" = trusted ] || CELLORA_SIGNING_KEY=checks@cellora.invalid tools/make-release/feeds "$feed"
   apt_root "$root" "$2" "$feed"
+  [ "$1" != apt-key ] || APT_CONFIG=$root/etc/apt/apt.conf apt-key add "$keyring"
   apt_in "$root" update
   apt_in "$root" install cellora
   [ "$(installed "$root")" = "$version" ] || { echo "$1: apt did not install $version"; exit 1; }
@@ -74,6 +76,8 @@ keyring=$scratch/cellora-archive.gpg
 cp "$next/cellora-archive.gpg" "$keyring"
 signed_line=$(readme_line signed-by=)
 install_and_upgrade signed "${signed_line//\/etc\/apt\/keyrings\/cellora-archive.gpg/$keyring}"
+grep -F '`apt-key add cellora-archive.gpg`' README.md >/dev/null || { echo "the README has no apt-key line"; exit 1; }
+install_and_upgrade apt-key "deb URL debian/"
 
 # The controls: a feed whose Packages lies about the i386 .deb, its
 # Release made again so that only the .deb can be found out.
