@@ -76,7 +76,7 @@ keyring=$scratch/cellora-archive.gpg
 cp "$next/cellora-archive.gpg" "$keyring"
 signed_line=$(readme_line signed-by=)
 install_and_upgrade signed "${signed_line//\/etc\/apt\/keyrings\/cellora-archive.gpg/$keyring}"
-grep -F '`apt-key add cellora-archive.gpg`' README.md >/dev/null || { echo "the README has no apt-key line"; exit 1; }
+grep -F 'apt-key add cellora-archive.gpg' README.md >/dev/null || { echo "the README has no apt-key line"; exit 1; }
 install_and_upgrade apt-key "deb URL debian/"
 
 # The controls: a feed whose Packages lies about the i386 .deb, its
