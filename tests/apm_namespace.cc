@@ -134,14 +134,35 @@ int exit_code(int wstatus) {
   _exit(exit_code(wstatus));
 }
 
+// A file on a tmpfs of one page, filled to a few bytes short of the page:
+// a write of more than those few bytes writes them and stops.
+int open_on_small_fs() {
+  long page = sysconf(_SC_PAGESIZE);
+  std::string size = "size=" + std::to_string(page);
+  if (mkdir("/proc/small", 0755) != 0 ||
+      mount("tmpfs", "/proc/small", "tmpfs", 0, size.c_str()) != 0) {
+    return -1;
+  }
+  int fd = open("/proc/small/report", O_WRONLY | O_CREAT | O_APPEND, 0644);
+  std::string fill(static_cast<size_t>(page) - 6, 'x');
+  if (fd < 0 || write(fd, fill.data(), fill.size()) != static_cast<ssize_t>(fill.size())) return -1;
+  return fd;
+}
+
 [[noreturn]] void exec_program(const apm_setup &s, int out_fd, int err_fd, int setup_fd) {
-  if (s.where == place::unreadable && !drop_file_override()) {
+  if ((s.where == place::unreadable || s.drop_file_override) && !drop_file_override()) {
     fail_setup(setup_fd, std::string("dropping capabilities: ") + strerror(errno));
   }
   switch (s.out) {
     case out_to::pipe: dup2(out_fd, 1); break;
     case out_to::dev_full: dup2(open("/dev/full", O_WRONLY), 1); break;
     case out_to::closed: close(1); break;
+    case out_to::small_fs: {
+      int fd = open_on_small_fs();
+      if (fd < 0) fail_setup(setup_fd, std::string("a small tmpfs: ") + strerror(errno));
+      dup2(fd, 1);
+      break;
+    }
   }
   dup2(err_fd, 2);
   const char *program = s.program.empty() ? cellora_binary() : s.program.c_str();

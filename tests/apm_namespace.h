@@ -7,11 +7,17 @@
 #include <vector>
 
 enum class place { file, none, directory, unreadable };
-enum class out_to { pipe, dev_full, closed };
+// small_fs: a file on a tmpfs of one page with fewer bytes left than the
+// report, so that the first write comes up short and the next one fails.
+enum class out_to { pipe, dev_full, closed, small_fs };
 
 struct apm_setup {
   std::string status;  // the file's bytes, when place is file or unreadable
   place where = place::file;
+  // As root, a readable file also reads without the capabilities that
+  // override file modes; dropped, it reads only as its mode allows, and
+  // an open for writing fails (place::unreadable always drops them).
+  bool drop_file_override = false;
   out_to out = out_to::pipe;
   std::vector<std::string> args;
   std::vector<std::string> env;  // NAME=value, added to the test's own

@@ -3,15 +3,15 @@
 #
 #   cmake --preset checks && cmake --build --preset checks
 #   ctest --preset release              # one label: build, release, targets,
-#                                       # old-kernel, kernel, lint
+#                                       # old-kernel, kernel, mutants, lint
 #   ctest --preset release -R ipk       # one check (and the release it needs)
 #
 # Each runs a short script of tests/LABEL/, with its control beside it.
 # The checks that look at a release get it through the fixture release,
 # which runs tools/release once a run.  They need the release's cross
 # compilers, qemu, and Debian's archive (.ci/run installs what they need).
-set(checks_environment
-  CELLORA_BUILD=${PROJECT_BINARY_DIR} CELLORA_CHECKS_DIR=${PROJECT_BINARY_DIR}/checks)
+set(checks_environment CELLORA_BUILD=${PROJECT_BINARY_DIR}
+  CELLORA_CHECKS_DIR=${PROJECT_BINARY_DIR}/checks CELLORA_DIST=${PROJECT_BINARY_DIR}/dist)
 
 # cellora_check(NAME LABEL SCRIPT [ARG...]): a check; one that exits 77 is
 # skipped, saying why.
@@ -39,6 +39,7 @@ cellora_check(suite_tiny build build/preset-suite.sh tiny)
 cellora_check(release_dist release release/dist.sh)
 set_tests_properties(release_dist PROPERTIES FIXTURES_SETUP release)
 cellora_check(release_sources_recovery release release/sources-recovery.sh)
+cellora_check(release_cache_locks release release/cache-locks.sh)
 foreach(check reproducible contents tarball-sums old-machine-steps deb-format ipk lintian
               deb-install rpm-format rpm-install slackware feed-indexes)
   string(REPLACE "-" "_" name release_${check})
@@ -82,10 +83,14 @@ foreach(record ${records})
   string(REPLACE "-" "_" test ${machine})
   add_test(NAME kernel_check_${test} COMMAND ${PROJECT_SOURCE_DIR}/tools/kernel-check ${machine})
   set_tests_properties(kernel_check_${test} PROPERTIES LABELS kernel TIMEOUT 2400 RUN_SERIAL ON
-    FIXTURES_REQUIRED release)
+    FIXTURES_REQUIRED release ENVIRONMENT "${checks_environment}")
   cellora_release_check(kernel_wrong_binary_${test} kernel kernel/wrong-binary.sh ${machine})
   set_tests_properties(kernel_wrong_binary_${test} PROPERTIES RUN_SERIAL ON)
 endforeach()
+
+# Each mutant of tests/mutants/mutants.tsv must fail the suite, and the
+# control mutant, which no test can see, must survive.
+cellora_check(mutants mutants mutants/run ${PROJECT_BINARY_DIR}/checks/mutants)
 
 foreach(check shellcheck pyflakes clang-tidy cppcheck clang-format)
   string(REPLACE "-" "_" name lint_${check})

@@ -55,6 +55,14 @@ scenario report(const char *name, std::string line, std::string want_out) {
   return {name, status_file(std::move(line)), std::move(want_out), "", 0};
 }
 
+// The file read as its mode allows: a cellora that opened it for writing
+// would be refused.
+apm_setup mode_only(std::string bytes) {
+  apm_setup setup = status_file(std::move(bytes));
+  setup.drop_file_override = true;
+  return setup;
+}
+
 // The kernel's line padded so that the 98-character read ends inside
 // "87%": the level read is 8, and the second line is never looked at.
 std::string long_line() {
@@ -76,6 +84,12 @@ INSTANTIATE_TEST_SUITE_P(
                            "battery=-3\nac_line=on\n"),
                     report("HugeLevelSaturates", "1.16 1.2 3 1 3 9 -99999999999% 1 1",
                            "battery=-2147483648\nac_line=on\n"),
+                    // The longest report there is.
+                    report("LongestReport", "1.16 1.2 3 0 3 9 -99999999999% 1 1",
+                           "battery=-2147483648\nac_line=off\n"),
+                    report("EmptyBattery", "1.13 1.2 0x02 0x00 0x00 0x01 0% -1 ?\n",
+                           "battery=0\nac_line=off\n"),
+                    scenario{"ReadOnlyFile", mode_only(kRealLine), kReport87, "", 0},
                     report("WrappingAcIsOff", "1.16 1.2 3 0x100000001 3 9 50% 1 1",
                            "battery=50\nac_line=off\n"),
                     report("SecondLineIgnored", kRealLine + std::string("junk\n"), kReport87),
@@ -104,6 +118,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "cellora: Can't write report: No space left on device\n", 1},
         scenario{"ReportToClosedStdout", kernel_line_with(out_to::closed), "",
                  "cellora: Can't write report: Bad file descriptor\n", 1},
+        // The first write takes a few bytes: the rest must still be written.
+        scenario{"ReportToNearlyFullDisk", kernel_line_with(out_to::small_fs), "",
+                 "cellora: Can't write report: No space left on device\n", 1},
+        scenario{"ReadOnlyUnknownLevel", mode_only("1.16ac 1.2 0x03 0x01 0xff 0x80 -1% -1 ?\n"), "",
+                 kNoLevel, 1},
+        scenario{"ReadOnlyEmptyFile", mode_only(""), "", read_failure("No data available"), 1},
         scenario{"LocaleChangesNothing",
                  [] {
                    apm_setup setup = status_file("", place::none);

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "apm_namespace.h"
 
@@ -105,5 +107,123 @@ INSTANTIATE_TEST_SUITE_P(
         example_case{"ScreenNoLevel", "screen-battery", line("0x01", "-1"), "?\n", 0,
                      "Can not get battery level\n"}),
     [](const testing::TestParamInfo<example_case> &p) { return p.param.name; });
+
+// battery-watch, with stand-ins on PATH for the tools it warns with, each
+// writing to a log what it was asked to show.  The status line is LINE
+// while it polls every 0.1 s, then, where a second line is given, above
+// 10% and LINE again: one warning per fall below 10%, not one a poll.
+// low-battery-wall, cron's variant, runs once.
+struct watch_case {
+  const char *name;
+  std::vector<const char *> tools;  // stand-ins: notify-send, xmessage, wall
+  std::vector<std::string> env;
+  std::string line, then;  // then: empty, or the line between two lows
+  std::string want_log, want_err;
+  const char *script = "battery-watch";
+};
+
+void PrintTo(const watch_case &c, std::ostream *os) { *os << c.name; }
+
+class Watch : public testing::TestWithParam<watch_case> {};
+
+bool write_script(const std::string &path, const std::string &text) {
+  std::ofstream out(path);
+  out << "#!/bin/sh\n" << text << "\n";
+  out.close();
+  return out.good() && chmod(path.c_str(), 0755) == 0;
+}
+
+std::string read_all(const std::string &path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_P(Watch, WarnsOncePerFall) {
+  const watch_case &c = GetParam();
+  char dir[] = "/tmp/cellora-watch-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string bin = std::string(dir) + "/bin", log = std::string(dir) + "/log";
+  ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
+  // What the watcher runs, and nothing else: a tool of the host's own is
+  // never found in a stand-in's place.
+  for (const char *tool : {"/bin/sleep", "/usr/bin/dirname"}) {
+    std::string name = tool;
+    ASSERT_EQ(symlink(tool, (bin + name.substr(name.rfind('/'))).c_str()), 0);
+  }
+  ASSERT_EQ(symlink(cellora_binary(), (bin + "/cellora").c_str()), 0);
+  for (std::string tool : c.tools) {
+    std::string record =
+        tool == "wall" ? "read -r text; echo \"wall $text\"" : "echo \"" + tool + " $*\"";
+    ASSERT_TRUE(write_script(bin + "/" + tool, record + " >>" + log));
+  }
+  apm_setup setup;
+  setup.status = c.line;
+  setup.program = "/bin/sh";
+  std::string script = c.script, phases = "\"$0\" 10 0.1 & sleep 0.4";
+  if (script != "battery-watch") phases = "\"$0\"";
+  if (!c.then.empty()) {
+    phases += "; echo '" + c.then + "' >/proc/apm; sleep 0.4; echo '" + c.line +
+              "' >/proc/apm; sleep 0.4";
+  }
+  setup.args = {"-c", phases, CELLORA_SOURCE_DIR "/examples/" + script};
+  setup.env = {"PATH=" + bin, "DISPLAY=", "WAYLAND_DISPLAY=", "DBUS_SESSION_BUS_ADDRESS="};
+  setup.env.insert(setup.env.end(), c.env.begin(), c.env.end());
+  run_result r = run_with_status(setup);
+  REQUIRE_RUN(r);
+  EXPECT_EQ(read_all(log), c.want_log);
+  EXPECT_EQ(r.err, c.want_err);
+  EXPECT_EQ(r.out, "");
+  for (std::string name : {"sleep", "dirname", "cellora", "notify-send", "xmessage", "wall"}) {
+    unlink((bin + "/" + name).c_str());
+  }
+  unlink(log.c_str());
+  rmdir(bin.c_str());
+  rmdir(dir);
+}
+
+const char kLow[] = "1.16ac 1.2 0x03 0x00 0x03 0x09 7% 20 min";
+const char kHigh[] = "1.16ac 1.2 0x03 0x00 0x03 0x09 50% 90 min";
+const char kWarned[] = "battery low: 7% left";
+
+INSTANTIATE_TEST_SUITE_P(
+    Watcher, Watch,
+    testing::Values(
+        watch_case{"NotifySendTwice",
+                   {"notify-send", "xmessage", "wall"},
+                   {"DBUS_SESSION_BUS_ADDRESS=unix:path=/nowhere"},
+                   kLow,
+                   kHigh,
+                   std::string("notify-send -u critical cellora ") + kWarned + "\n" +
+                       "notify-send -u critical cellora " + kWarned + "\n",
+                   ""},
+        watch_case{"OnMainsNever",
+                   {"notify-send"},
+                   {"DISPLAY=:9"},
+                   "1.16ac 1.2 0x03 0x01 0x03 0x09 7% 20 min",
+                   "",
+                   "",
+                   ""},
+        watch_case{
+            "NoLevelQuiet", {"wall"}, {}, "1.16ac 1.2 0x03 0x00 0xff 0xff -1% -1 ?", "", "", ""},
+        watch_case{"XmessageWhereOnlyX",
+                   {"xmessage", "wall"},
+                   {"DISPLAY=:9"},
+                   kLow,
+                   "",
+                   std::string("xmessage -center ") + kWarned + "\n",
+                   ""},
+        watch_case{
+            "WallOnAConsole", {"wall"}, {}, kLow, "", std::string("wall ") + kWarned + "\n", ""},
+        watch_case{"TerminalWithoutWall", {}, {}, kLow, "", "", std::string(kWarned) + "\n"},
+        watch_case{"CronToWall",
+                   {"wall"},
+                   {},
+                   kLow,
+                   "",
+                   std::string("wall ") + kWarned + "\n",
+                   "",
+                   "low-battery-wall"},
+        watch_case{"CronQuietAbove", {"wall"}, {}, kHigh, "", "", "", "low-battery-wall"}),
+    [](const testing::TestParamInfo<watch_case> &p) { return p.param.name; });
 
 }  // namespace

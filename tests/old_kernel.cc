@@ -2,7 +2,9 @@
 // numbered above N fails with ENOSYS, as it does on a kernel whose call
 // table ends at N (163, mremap, on Linux 2.0; 252, exit_group, on late
 // 2.4).  Calls of the 64-bit ABI, this runner's own among them, are left
-// alone, so it can start the program and any wrapper around it.
+// alone, so it can start the program and any wrapper around it.  Built
+// with OLD_KERNEL_AUDIT_ARCH=AUDIT_ARCH_PPC, it does the same to 32-bit
+// PowerPC calls, on a PowerPC kernel.
 //
 //   old-kernel N PROGRAM [ARG...]
 //
@@ -32,10 +34,14 @@ bool parse_last_call(const char *text, unsigned *last) {
   return true;
 }
 
+#ifndef OLD_KERNEL_AUDIT_ARCH
+#define OLD_KERNEL_AUDIT_ARCH AUDIT_ARCH_I386
+#endif
+
 bool install_filter(unsigned last) {
   sock_filter code[] = {
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_I386, 0, 2),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, OLD_KERNEL_AUDIT_ARCH, 0, 2),
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
       BPF_JUMP(BPF_JMP | BPF_JGT | BPF_K, last, 1, 0),
       BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
@@ -59,7 +65,7 @@ int main(int argc, char **argv) {
 #endif
   unsigned last = 0;
   if (argc < 3 || !parse_last_call(argv[1], &last)) {
-    fprintf(stderr, "usage: old-kernel N PROGRAM [ARG...]  (N: the last i386 call, 0 to 4095)\n");
+    fprintf(stderr, "usage: old-kernel N PROGRAM [ARG...]  (N: the last call, 0 to 4095)\n");
     return 2;
   }
   if (!install_filter(last)) {

@@ -7,7 +7,7 @@
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix"
 test -x "$prefix/bin/cellora"
-for example in i3blocks-battery low-battery screen-battery; do test -x "$prefix/share/cellora/$example"; done
+for example in i3blocks-battery low-battery screen-battery battery-watch low-battery-wall; do test -x "$prefix/share/cellora/$example"; done
 page=$prefix/share/man/man1/cellora.1.gz
 test -s "$page"
 lint=$(zcat "$page" | groff -man -ww -z 2>&1)

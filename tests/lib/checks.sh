@@ -2,13 +2,18 @@
 # What every check script of tests/LABEL/ starts with: strict mode, the
 # source tree as the working folder, and the helpers they share.  CTest
 # runs them from the checks preset, which sets CELLORA_BUILD (the build
-# folder: the test suite, old-kernel) and CELLORA_CHECKS_DIR (where the
+# folder: the test suite, old-kernel, and the release in its dist/, or in
+# CELLORA_DIST) and CELLORA_CHECKS_DIR (where the
 # release's unpacked binaries and other shared results are kept).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 build=${CELLORA_BUILD:?"run the checks through ctest: cmake --preset checks, then ctest --preset LABEL"}
 work=${CELLORA_CHECKS_DIR:-$build/checks}
 mkdir -p "$work"
+# The release the checks look at: tools/release writes it there, never
+# into the source tree's dist/, which is the developer's.
+export CELLORA_DIST=${CELLORA_DIST:-$build/dist}
+dist=$CELLORA_DIST
 rel=$work/release  # rel/ARCH: each release tarball, unpacked
 version=$(dpkg-parsechangelog -l packaging/changelog -S Version)
 # A placeholder address of the reserved .invalid domain, so that lintian

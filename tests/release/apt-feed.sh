@@ -9,7 +9,7 @@
 # signed by another key.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
-next=$work/next/src/dist
+next=$work/next/dist
 newer=$(dpkg-deb -f "$next/cellora_"*_i386.deb Version)
 SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l packaging/changelog -S Timestamp)
 export SOURCE_DATE_EPOCH
@@ -56,7 +56,7 @@ readme_line() {  # pattern
 # Install and upgrade through the feed that LINE names.
 install_and_upgrade() {  # name line
   local root=$scratch/$1 feed=$scratch/$1-feed
-  cp -r dist "$feed"
+  cp -r "$dist" "$feed"
   [ "$1" = trusted ] || CELLORA_SIGNING_KEY=checks@cellora.invalid tools/make-release/feeds "$feed"
   apt_root "$root" "$2" "$feed"
   [ "$1" != apt-key ] || APT_CONFIG=$root/etc/apt/apt.conf apt-key add "$keyring"
@@ -83,11 +83,11 @@ install_and_upgrade apt-key "deb URL debian/"
 # Release made again so that only the .deb can be found out.
 wrong_sum() {  # field
   local feed=$scratch/wrong-$1 root=$scratch/wrong-$1-root
-  cp -r dist "$feed"
+  cp -r "$dist" "$feed"
   awk -v field="$1:" '$1 == "Architecture:" { arch = $2 }
     $1 == field && arch == "i386" { $2 = substr($2, 2) substr($2, 1, 1) } 1' \
-    dist/debian/Packages >"$feed/debian/Packages"
-  cmp -s dist/debian/Packages "$feed/debian/Packages" && { echo "the $1 was not changed"; exit 1; }
+    "$dist/debian/Packages" >"$feed/debian/Packages"
+  cmp -s "$dist/debian/Packages" "$feed/debian/Packages" && { echo "the $1 was not changed"; exit 1; }
   tools/make-release/feeds --apt-release "$feed/debian"
   apt_root "$root" "deb [trusted=yes] URL debian/" "$feed"
   apt_in "$root" update && apt_in "$root" install cellora
@@ -97,7 +97,7 @@ must_fail "apt's install of a .deb whose SHA256 in Packages is wrong" wrong_sum 
 
 other_key() {
   local feed=$scratch/other-key root=$scratch/other-key-root
-  cp -r dist "$feed"
+  cp -r "$dist" "$feed"
   gpg --batch --quiet --passphrase '' --quick-gen-key 'someone else <else@cellora.invalid>' rsa2048 sign never
   gpg --batch --quiet --local-user else@cellora.invalid --armor --detach-sign \
     --output "$feed/debian/Release.gpg" "$feed/debian/Release"
@@ -109,6 +109,6 @@ must_fail "apt's update and install from a Release signed by another key" other_
 # The README's line for a single file, with apt 1.1 and later.
 root=$scratch/file
 apt_root "$root" "" ""
-(cd dist && APT_CONFIG=$root/etc/apt/apt.conf apt -q -y install "./cellora_${version}_i386.deb")
+(cd "$dist" && APT_CONFIG=$root/etc/apt/apt.conf apt -q -y install "./cellora_${version}_i386.deb")
 [ "$(installed "$root")" = "$version" ] || { echo "apt install ./FILE did not install $version"; exit 1; }
 echo "apt install ./cellora_${version}_i386.deb installed it"

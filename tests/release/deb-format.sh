@@ -4,7 +4,7 @@
 # name too long for a plain tar header, must fail the check.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
-tools/checks/check-deb-format dist/*.deb dist/*.ipk
+tools/checks/check-deb-format "$dist"/*.deb "$dist"/*.ipk
 mkdir -p "$scratch/p/DEBIAN" "$scratch/p/usr/share/doc/cellora/$(printf 'x%.0s' {1..110})"
 printf 'Package: bad\nVersion: 1\nArchitecture: all\nMaintainer: a <a@cellora.invalid>\nDescription: d\n d\n' \
   >"$scratch/p/DEBIAN/control"

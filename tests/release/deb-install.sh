@@ -9,7 +9,7 @@ root=$scratch/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
 dpkg --root="$root" --add-architecture i386
-dpkg --root="$root" -i "dist/cellora_${version}_i386.deb"
+dpkg --root="$root" -i "$dist/cellora_${version}_i386.deb"
 [ "$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${Architecture}' cellora)" = i386 ]
 set +e
 err=$(with_i386 "$root/usr/bin/cellora" 2>&1 >/dev/null)
@@ -25,5 +25,10 @@ if [ ! -e /proc/apm ]; then
   fi
 fi
 i386_cron_examples "$root/usr/share/cellora"
+# The desktops' autostart entry, a conffile that dpkg keeps on removal.
+autostart=etc/xdg/autostart/cellora-battery-watch.desktop
+cmp "$root/$autostart" packaging/cellora-battery-watch.desktop
+dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${Conffiles}' cellora | grep -q " /$autostart " ||
+  { echo "/$autostart is not a conffile"; exit 1; }
 dpkg --root="$root" -r cellora
 [ ! -e "$root/usr/bin/cellora" ] || { echo "dpkg -r left usr/bin/cellora"; exit 1; }

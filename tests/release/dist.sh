@@ -7,5 +7,5 @@ tools/release
 rm -rf "$rel"
 for arch in i386 armel armhf powerpc arm; do
   mkdir -p "$rel/$arch"
-  tar -xzf "dist/cellora-$version-$arch.tar.gz" -C "$rel/$arch" --strip-components=1
+  tar -xzf "$dist/cellora-$version-$arch.tar.gz" -C "$rel/$arch" --strip-components=1
 done

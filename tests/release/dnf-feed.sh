@@ -6,7 +6,7 @@
 # index was made must be refused.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
-next=$work/next/src/dist
+next=$work/next/dist
 newer=$(dpkg-deb -f "$next/cellora_"*_i386.deb Version)
 repo=$(awk '/^\[cellora\]$/{f=1} f&&/^```/{exit} f' README.md)
 [ -n "$repo" ] || { echo "the README has no [cellora] .repo file"; exit 1; }
@@ -30,7 +30,7 @@ feed_root() {  # root feed
 for pair in "i486 i686 i386" "ppc ppc powerpc"; do
   read -r rpm_arch arch release_arch <<<"$pair"
   root=$scratch/$rpm_arch feed=$scratch/$rpm_arch-feed
-  cp -r dist "$feed"
+  cp -r "$dist" "$feed"
   feed_root "$root" "$feed"
   dnf_in "$root" "$arch" install cellora
   [ "$(installed "$root")" = "$version" ] || { echo "dnf did not install $version"; exit 1; }
@@ -43,7 +43,7 @@ done
 
 changed_rpm() {
   local root=$scratch/changed feed=$scratch/changed-feed
-  cp -r dist "$feed"
+  cp -r "$dist" "$feed"
   printf 'X' | dd of="$feed/cellora-$version-1.i486.rpm" bs=1 seek=30000 conv=notrunc 2>/dev/null
   feed_root "$root" "$feed"
   dnf_in "$root" i686 install cellora

@@ -15,11 +15,11 @@ fields() {  # dist
   for package in "$1"/*.rpm; do echo "${package##*/} $(rpm -qp --qf '%{URL}' "$package" 2>/dev/null)"; done
   for package in "$1"/*.ipk; do echo "${package##*/} $(ipk_field "$package" Source)"; done
 }
-next=$work/next/src/dist
+next=$work/next/dist
 got=$(fields "$next")
 echo "$got"
 [ "$(echo "$got" | grep -cx "[^ ]* $url")" = 8 ] || { echo "not every package of the next release names $url"; exit 1; }
 tools/checks/check-deb-format "$next"/*.deb "$next"/*.ipk
-got=$(fields dist)
+got=$(fields "$dist")
 [ "$(echo "$got" | grep -cx '[^ ]* \((none)\)\?')" = 8 ] || { echo "a package names a homepage it was not given:"; echo "$got"; exit 1; }
 echo "without CELLORA_HOMEPAGE, no package names one"

@@ -4,5 +4,5 @@
 # overridden tag, so the verdict comes from a second run.)
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
-lintian --pedantic --display-info --show-overrides dist/*.deb || true
-lintian --pedantic --fail-on error,warning dist/*.deb
+lintian --pedantic --display-info --show-overrides "$dist"/*.deb || true
+lintian --pedantic --fail-on error,warning "$dist"/*.deb

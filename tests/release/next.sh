@@ -1,7 +1,7 @@
 #!/bin/bash
 # The next release (a CTest fixture): tools/release run in a copy of this
 # tree whose version is one up, with CELLORA_HOMEPAGE and a signing key
-# made here for the checks, into the checks folder's next/: what the
+# made here for the checks, into the checks folder's next/dist: what the
 # feeds' checks upgrade to, and the fields a homepage gives.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
@@ -24,7 +24,7 @@ export GNUPGHOME=$next/gnupg
 chmod 700 "$GNUPGHOME"
 trap 'gpgconf --kill gpg-agent; rm -rf "$scratch"' EXIT
 gpg --batch --quiet --passphrase '' --quick-gen-key 'cellora checks <checks@cellora.invalid>' rsa2048 sign never
-(cd "$next/src" && CELLORA_HOMEPAGE=https://cellora.invalid/ CELLORA_SIGNING_KEY=checks@cellora.invalid \
-  tools/release >/dev/null)
-[ -s "$next/src/dist/debian/Release.gpg" ] || { echo "no Release.gpg with CELLORA_SIGNING_KEY"; exit 1; }
-echo "the next release, $newer, signed, in $next/src/dist"
+(cd "$next/src" && CELLORA_DIST=$next/dist CELLORA_HOMEPAGE=https://cellora.invalid/ \
+  CELLORA_SIGNING_KEY=checks@cellora.invalid tools/release >/dev/null)
+[ -s "$next/dist/debian/Release.gpg" ] || { echo "no Release.gpg with CELLORA_SIGNING_KEY"; exit 1; }
+echo "the next release, $newer, signed, in $next/dist"

@@ -14,7 +14,7 @@ copy_check=$(grep -Fx "grep ' cellora-$version-i386.tar.gz\$' MD5SUMS | md5sum -
 target=$scratch/root
 mkdir "$target"
 script=$(printf '%s\n' "$copy_check" "${steps[@]}" | sed -e "s|/usr/local|$target/usr/local|g")
-cp "dist/cellora-$version-i386.tar.gz" dist/MD5SUMS "$target/"
+cp "$dist/cellora-$version-i386.tar.gz" "$dist/MD5SUMS" "$target/"
 (cd "$target" && bash -ex <<<"$script")
 test -x "$target/usr/local/bin/cellora" && test -s "$target/usr/local/man/man1/cellora.1"
 i386_cron_examples "$target/usr/local/share/cellora"

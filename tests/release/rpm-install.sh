@@ -7,7 +7,7 @@
 . "$(dirname "$0")/../lib/checks.sh"
 for pair in "i486 i386" "ppc powerpc"; do
   read -r rpm_arch arch <<<"$pair"
-  package=dist/cellora-$version-1.$rpm_arch.rpm
+  package=$dist/cellora-$version-1.$rpm_arch.rpm
   rpm -K "$package"
   root=$scratch/$rpm_arch
   in_root=(rpm --root "$root" --dbpath /var/lib/rpm)
@@ -17,7 +17,7 @@ for pair in "i486 i386" "ppc powerpc"; do
   "${in_root[@]}" -V cellora
   cmp "$root/usr/bin/cellora" "$rel/$arch/cellora"
   zcat "$root/usr/man/man1/cellora.1.gz" | cmp - "$rel/$arch/cellora.1"
-  for example in i3blocks-battery low-battery screen-battery; do
+  for example in i3blocks-battery low-battery screen-battery battery-watch low-battery-wall; do
     cmp "$root/usr/share/cellora/$example" "$rel/$arch/examples/$example"
   done
   cmp "$root/usr/doc/cellora-$version/README.md" "$rel/$arch/README.md"

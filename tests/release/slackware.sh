@@ -7,7 +7,7 @@
 # examples run from there.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
-package=dist/cellora-$version-i486-1.tgz
+package=$dist/cellora-$version-i486-1.tgz
 name=${package##*/}
 tools/checks/check-slackware-format "$package"
 tar -xzOf "$package" install/slack-desc | cmp - packaging/slack-desc

@@ -29,10 +29,12 @@ def release_program(source: str, arch: str, name: str, work: Path) -> Path:
 
 
 def release_binary(arch: str, work: Path) -> Path:
-    """The binary in dist/'s tarball for arch, unpacked; tools/release makes
-    dist/ when it is missing."""
+    """The binary in the release's tarball for arch (in $CELLORA_DIST, or
+    dist/), unpacked; tools/release makes the release when it is missing."""
+    dist = Path(os.environ.get('CELLORA_DIST') or HERE / 'dist')
+
     def tarballs():
-        return sorted((HERE / 'dist').glob(f'cellora-*-{arch}.tar.gz'))
+        return sorted(dist.glob(f'cellora-*-{arch}.tar.gz'))
     if not tarballs():
         subprocess.run([str(HERE / 'tools/release')], stdout=2, check=True)
     into = work / f'dist-{arch}'
@@ -61,23 +63,41 @@ def eabi_armv4(work: Path) -> Path:
     return program
 
 
-# The runs of tests/old_kernel.cc that the i386 guest makes: a program
-# under test with the i386 system calls past Linux 2.0's table (163) or
-# late 2.4's (252) refused.
-OLD_KERNEL = ('i386-calls-163', 'i386-calls-252', 'glibc-calls-163')
+def glibc_powerpc(work: Path) -> Path:
+    """cellora against Debian's glibc for powerpc, static, as the cross
+    compiler builds it: its open() is the openat call (286 on PowerPC),
+    which no 2.4 kernel has."""
+    program = work / 'glibc-powerpc'
+    if not program.exists():
+        run(['powerpc-linux-gnu-g++', '-std=c++17', '-Os', '-static', '-fno-exceptions', '-fno-rtti',
+             '-DCELLORA_VERSION="glibc"', str(HERE / 'src/cellora.cc'), str(HERE / 'src/apm_status.cc'),
+             '-o', str(program)], work / 'glibc-powerpc.log', 'the glibc powerpc build failed')
+    return program
+
+
+# The runs of tests/old_kernel.cc that the guests make, each a program
+# under test with the calls past an old table refused, and the release
+# target they are built like: on i386 past Linux 2.0's table (163) or
+# late 2.4's (252), on PowerPC past 2.4's (207); see
+# tools/kernels/old-kernel/CMakeLists.txt.
+OLD_KERNEL = {'i386-calls-163': 'i386', 'i386-calls-252': 'i386', 'glibc-calls-163': 'i386',
+              'powerpc-calls-207': 'powerpc', 'glibc-ppc-calls-207': 'powerpc'}
+GLIBC = {'glibc-i686': 'i386', 'glibc-powerpc': 'powerpc'}
 
 
 def target(label: str) -> str:
     """The release target whose toolchain builds a program for a label."""
-    return 'i386' if label == 'glibc-i686' or label in OLD_KERNEL else label
+    return OLD_KERNEL.get(label) or GLIBC.get(label) or label
 
 
 def binary(label: str, work: Path) -> Path:
     """What a record's label stands for when no binary is given."""
     if label == 'glibc-i686':
         return glibc_i686(work)
+    if label == 'glibc-powerpc':
+        return glibc_powerpc(work)
     if label in OLD_KERNEL:
-        return release_program('kernels/old-kernel', 'i386', label, work)
+        return release_program('kernels/old-kernel', OLD_KERNEL[label], label, work)
     if label == 'altivec':
         return release_program('checks/altivec', 'powerpc', 'altivec', work)
     if label == 'armv5te':

@@ -3,6 +3,8 @@
 linux-source, each with the files and modules its guest needs.  Everything
 goes to the cache ($CELLORA_KERNEL_CACHE, default
 ~/.cache/cellora/kernel-check) and is reused by later runs."""
+import contextlib
+import fcntl
 import hashlib
 import os
 import shutil
@@ -57,6 +59,21 @@ def needs(*tools: str) -> None:
 class Kernel:
     image: Path
     files: dict     # name in the guest's / to the file here
+
+
+@contextlib.contextmanager
+def locked(entry: Path):
+    """Holds the lock of a cache entry: a second run that wants it waits
+    for the first, then finds it made, where both would build it and the
+    slower one's rename fail."""
+    entry.parent.mkdir(parents=True, exist_ok=True)
+    with open(f'{entry}.lock', 'w') as lock:
+        try:
+            fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except BlockingIOError:
+            say(f'waiting for another run that makes {entry}')
+            fcntl.flock(lock, fcntl.LOCK_EX)
+        yield
 
 
 class Apt:
@@ -135,25 +152,32 @@ def build_module(module: str, tree: Path, arch: str, work: Path, log: Path) -> P
     return one('*.ko', copy)
 
 
+def debian_packages(apt: Apt, kernel: DebianKernel, flavour: str) -> None:
+    """The kernel's packages, downloaded into apt.root once."""
+    if apt.cached():
+        return
+    apt.open(kernel.arch + (',amd64' if kernel.modules else ''))
+    image = apt.depends_of(kernel.metapackage)
+    package = image + '-unsigned' if apt.has(image + '-unsigned') else image
+    packages = [package]
+    if kernel.modules:
+        # The module builds against the kernel's own headers, with
+        # this machine's kbuild tools of the same version.
+        abi = image.removeprefix('linux-image-').removesuffix('-' + flavour)
+        version = apt.query('apt-cache', 'show', '--no-all-versions', image)
+        version = next(line.split()[1] for line in version.splitlines()
+                       if line.startswith('Version:'))
+        kbuild = 'linux-kbuild-' + abi.split('-')[0].rsplit('.', 1)[0]
+        packages += [f'linux-headers-{abi}-{flavour}', f'linux-headers-{abi}-common',
+                     f'{kbuild}:amd64={version}']
+    apt.download(packages)
+
+
 def debian_kernel(name: str, kernel: DebianKernel, work: Path) -> Kernel:
     apt = Apt(name)
     flavour = kernel.metapackage.removeprefix('linux-image-')
-    if not apt.cached():
-        apt.open(kernel.arch + (',amd64' if kernel.modules else ''))
-        image = apt.depends_of(kernel.metapackage)
-        package = image + '-unsigned' if apt.has(image + '-unsigned') else image
-        packages = [package]
-        if kernel.modules:
-            # The module builds against the kernel's own headers, with
-            # this machine's kbuild tools of the same version.
-            abi = image.removeprefix('linux-image-').removesuffix('-' + flavour)
-            version = apt.query('apt-cache', 'show', '--no-all-versions', image)
-            version = next(line.split()[1] for line in version.splitlines()
-                           if line.startswith('Version:'))
-            kbuild = 'linux-kbuild-' + abi.split('-')[0].rsplit('.', 1)[0]
-            packages += [f'linux-headers-{abi}-{flavour}', f'linux-headers-{abi}-common',
-                         f'{kbuild}:amd64={version}']
-        apt.download(packages)
+    with locked(apt.dir):
+        debian_packages(apt, kernel, flavour)
     files = {guest: one(pattern, apt.root) for guest, pattern in kernel.files.items()}
     if kernel.modules:
         headers = one(f'usr/src/linux-headers-*-{flavour}', apt.root)
@@ -170,8 +194,9 @@ def linux_source() -> tuple:
     """Debian's linux-source package, downloaded once: its tarball and
     version."""
     apt = Apt('source')
-    if not apt.cached():
-        apt.open('amd64').download([apt.depends_of('linux-source')])
+    with locked(apt.dir):
+        if not apt.cached():
+            apt.open('amd64').download([apt.depends_of('linux-source')])
     deb = next(n for n in (apt.root / '.packages').read_text().split() if n.startswith('linux-source-'))
     return one('usr/src/linux-source-*.tar.xz', apt.root), deb.split('_')[1]
 
@@ -210,37 +235,38 @@ def source_kernel(name: str, kernel: SourceKernel, work: Path) -> Kernel:
     key = source_key(version, kernel)
     built = CACHE / name / 'build' / key
     image = built / Path(kernel.image).name
-    if image.exists():
-        say(f'using the cached {name} kernel {key}')
-    else:
-        say(f'building the {name} kernel {key} from linux-source (a few minutes)')
-        src, log = work / f'{name}-src', work / f'{name}-build.log'
-        src.mkdir()
-        subprocess.run(['tar', '-xJf', str(tarball), '-C', str(src), '--strip-components=1'],
-                       check=True)
-        kmake = ['make', '-C', str(src), f'ARCH={karch}', f'CROSS_COMPILE={cross}']
-        fragment = KERNELS / 'config' / kernel.fragment
-        run(kmake + ['tinyconfig'], log, f'the {name} kernel could not be configured')
-        run(['scripts/kconfig/merge_config.sh', '-m', '.config', str(fragment)], log,
-            f'the {name} kernel could not be configured', cwd=src, env={**os.environ, 'ARCH': karch})
-        run(kmake + ['olddefconfig'], log, f'the {name} kernel could not be configured')
-        check_fragment(fragment, src / '.config')
-        # "modules" makes the kernel's own modules, and what modules of
-        # tools/kernels/ build against.
-        targets = [image.name] + (['modules'] if kernel.modules or kernel.files else [])
-        run(kmake + [f'-j{os.cpu_count()}', *targets], log, f'the {name} kernel did not build')
-        new = Path(f'{built}.new')
-        shutil.rmtree(new, ignore_errors=True)
-        new.mkdir(parents=True)
-        shutil.copy(src / kernel.image, new)
-        shutil.copy(src / '.config', new)
-        for guest, path in kernel.files.items():
-            shutil.copy(src / path, new / guest)
-        for module in kernel.modules:
-            shutil.copy(build_module(module, src, kernel.arch, work, log), new)
-        shutil.rmtree(built, ignore_errors=True)
-        shutil.rmtree(src)
-        new.rename(built)
+    with locked(built):
+        if image.exists():
+            say(f'using the cached {name} kernel {key}')
+        else:
+            say(f'building the {name} kernel {key} from linux-source (a few minutes)')
+            src, log = work / f'{name}-src', work / f'{name}-build.log'
+            src.mkdir()
+            subprocess.run(['tar', '-xJf', str(tarball), '-C', str(src), '--strip-components=1'],
+                           check=True)
+            kmake = ['make', '-C', str(src), f'ARCH={karch}', f'CROSS_COMPILE={cross}']
+            fragment = KERNELS / 'config' / kernel.fragment
+            run(kmake + ['tinyconfig'], log, f'the {name} kernel could not be configured')
+            run(['scripts/kconfig/merge_config.sh', '-m', '.config', str(fragment)], log,
+                f'the {name} kernel could not be configured', cwd=src, env={**os.environ, 'ARCH': karch})
+            run(kmake + ['olddefconfig'], log, f'the {name} kernel could not be configured')
+            check_fragment(fragment, src / '.config')
+            # "modules" makes the kernel's own modules, and what modules of
+            # tools/kernels/ build against.
+            targets = [image.name] + (['modules'] if kernel.modules or kernel.files else [])
+            run(kmake + [f'-j{os.cpu_count()}', *targets], log, f'the {name} kernel did not build')
+            new = Path(f'{built}.new')
+            shutil.rmtree(new, ignore_errors=True)
+            new.mkdir(parents=True)
+            shutil.copy(src / kernel.image, new)
+            shutil.copy(src / '.config', new)
+            for guest, path in kernel.files.items():
+                shutil.copy(src / path, new / guest)
+            for module in kernel.modules:
+                shutil.copy(build_module(module, src, kernel.arch, work, log), new)
+            shutil.rmtree(built, ignore_errors=True)
+            shutil.rmtree(src)
+            new.rename(built)
     files = {ko.name: ko for ko in built.glob('*.ko')}
     files.update({guest: built / guest for guest in kernel.files})
     return Kernel(image, files)
