@@ -82,20 +82,19 @@ def glibc_powerpc(work: Path) -> Path:
 # tools/kernels/old-kernel/CMakeLists.txt.
 OLD_KERNEL = {'i386-calls-163': 'i386', 'i386-calls-252': 'i386', 'glibc-calls-163': 'i386',
               'powerpc-calls-207': 'powerpc', 'glibc-ppc-calls-207': 'powerpc'}
-GLIBC = {'glibc-i686': 'i386', 'glibc-powerpc': 'powerpc'}
+# The glibc builds: their release target, and what builds them.
+GLIBC = {'glibc-i686': ('i386', glibc_i686), 'glibc-powerpc': ('powerpc', glibc_powerpc)}
 
 
 def target(label: str) -> str:
     """The release target whose toolchain builds a program for a label."""
-    return OLD_KERNEL.get(label) or GLIBC.get(label) or label
+    return OLD_KERNEL.get(label) or GLIBC.get(label, (label,))[0]
 
 
 def binary(label: str, work: Path) -> Path:
     """What a record's label stands for when no binary is given."""
-    if label == 'glibc-i686':
-        return glibc_i686(work)
-    if label == 'glibc-powerpc':
-        return glibc_powerpc(work)
+    if label in GLIBC:
+        return GLIBC[label][1](work)
     if label in OLD_KERNEL:
         return release_program('kernels/old-kernel', OLD_KERNEL[label], label, work)
     if label == 'altivec':

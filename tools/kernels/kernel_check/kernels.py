@@ -228,8 +228,44 @@ def check_fragment(fragment: Path, config: Path) -> None:
             raise Fail(f"the kernel's .config lost '{setting}' of {fragment}")
 
 
-def source_kernel(name: str, kernel: SourceKernel, work: Path) -> Kernel:
+def build_source_kernel(name: str, kernel: SourceKernel, key: str, tarball: Path, built: Path,
+                        work: Path) -> None:
+    """Builds the kernel from linux-source's TARBALL into the cache folder
+    BUILT, which appears whole or not at all."""
     karch, cross = TOOLCHAINS[kernel.arch]
+    image = built / Path(kernel.image).name
+    say(f'building the {name} kernel {key} from linux-source (a few minutes)')
+    src, log = work / f'{name}-src', work / f'{name}-build.log'
+    src.mkdir()
+    subprocess.run(['tar', '-xJf', str(tarball), '-C', str(src), '--strip-components=1'],
+                   check=True)
+    kmake = ['make', '-C', str(src), f'ARCH={karch}', f'CROSS_COMPILE={cross}']
+    fragment = KERNELS / 'config' / kernel.fragment
+    run(kmake + ['tinyconfig'], log, f'the {name} kernel could not be configured')
+    run(['scripts/kconfig/merge_config.sh', '-m', '.config', str(fragment)], log,
+        f'the {name} kernel could not be configured', cwd=src, env={**os.environ, 'ARCH': karch})
+    run(kmake + ['olddefconfig'], log, f'the {name} kernel could not be configured')
+    check_fragment(fragment, src / '.config')
+    # "modules" makes the kernel's own modules, and what modules of
+    # tools/kernels/ build against.
+    targets = [image.name] + (['modules'] if kernel.modules or kernel.files else [])
+    run(kmake + [f'-j{os.cpu_count()}', *targets], log, f'the {name} kernel did not build')
+    new = Path(f'{built}.new')
+    shutil.rmtree(new, ignore_errors=True)
+    new.mkdir(parents=True)
+    shutil.copy(src / kernel.image, new)
+    shutil.copy(src / '.config', new)
+    for guest, path in kernel.files.items():
+        shutil.copy(src / path, new / guest)
+    for module in kernel.modules:
+        shutil.copy(build_module(module, src, kernel.arch, work, log), new)
+    shutil.rmtree(built, ignore_errors=True)
+    shutil.rmtree(src)
+    new.rename(built)
+
+
+def source_kernel(name: str, kernel: SourceKernel, work: Path) -> Kernel:
+    cross = TOOLCHAINS[kernel.arch][1]
     needs('gcc', 'make', 'flex', 'bison', 'bc', cross + 'gcc')
     tarball, version = linux_source()
     key = source_key(version, kernel)
@@ -239,34 +275,7 @@ def source_kernel(name: str, kernel: SourceKernel, work: Path) -> Kernel:
         if image.exists():
             say(f'using the cached {name} kernel {key}')
         else:
-            say(f'building the {name} kernel {key} from linux-source (a few minutes)')
-            src, log = work / f'{name}-src', work / f'{name}-build.log'
-            src.mkdir()
-            subprocess.run(['tar', '-xJf', str(tarball), '-C', str(src), '--strip-components=1'],
-                           check=True)
-            kmake = ['make', '-C', str(src), f'ARCH={karch}', f'CROSS_COMPILE={cross}']
-            fragment = KERNELS / 'config' / kernel.fragment
-            run(kmake + ['tinyconfig'], log, f'the {name} kernel could not be configured')
-            run(['scripts/kconfig/merge_config.sh', '-m', '.config', str(fragment)], log,
-                f'the {name} kernel could not be configured', cwd=src, env={**os.environ, 'ARCH': karch})
-            run(kmake + ['olddefconfig'], log, f'the {name} kernel could not be configured')
-            check_fragment(fragment, src / '.config')
-            # "modules" makes the kernel's own modules, and what modules of
-            # tools/kernels/ build against.
-            targets = [image.name] + (['modules'] if kernel.modules or kernel.files else [])
-            run(kmake + [f'-j{os.cpu_count()}', *targets], log, f'the {name} kernel did not build')
-            new = Path(f'{built}.new')
-            shutil.rmtree(new, ignore_errors=True)
-            new.mkdir(parents=True)
-            shutil.copy(src / kernel.image, new)
-            shutil.copy(src / '.config', new)
-            for guest, path in kernel.files.items():
-                shutil.copy(src / path, new / guest)
-            for module in kernel.modules:
-                shutil.copy(build_module(module, src, kernel.arch, work, log), new)
-            shutil.rmtree(built, ignore_errors=True)
-            shutil.rmtree(src)
-            new.rename(built)
+            build_source_kernel(name, kernel, key, tarball, built, work)
     files = {ko.name: ko for ko in built.glob('*.ko')}
     files.update({guest: built / guest for guest in kernel.files})
     return Kernel(image, files)
