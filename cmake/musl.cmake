@@ -4,8 +4,9 @@
 #
 # CELLORA_ARCH is the Debian architecture: amd64 (musl-tools), i386 (runs
 # on any x86 from the i486 up: no cmov, no SSE), armel (ARMv4T and up),
-# armhf (ARMv7 with VFPv3-D16, Debian's baseline) or powerpc (32-bit, the
-# 603, 604, G3 and G4: no AltiVec).  musl comes from Debian's musl-dev for
+# armhf (ARMv7 with VFPv3-D16, Debian's baseline), powerpc (32-bit, the
+# 603, 604, G3 and G4: no AltiVec) or mipsel (MIPS II, little-endian o32:
+# the Loongson 2F and the Au1x00).  musl comes from Debian's musl-dev for
 # that architecture: installed (dpkg --add-architecture), or unpacked with
 # dpkg-deb -x into the folder that CELLORA_MUSL_ROOT names; for powerpc,
 # which Debian builds no musl-dev for, and armel, whose musl-dev is for the
@@ -55,9 +56,18 @@ elseif(CELLORA_ARCH STREQUAL powerpc)
   # linker's default 64 KiB alignment would be padding, nearly half the file.
   set(arch_flags "-mcpu=powerpc -mno-altivec -mlong-double-64")
   set(arch_link_flags "-Wl,-z,max-page-size=4096")
+elseif(CELLORA_ARCH STREQUAL mipsel)
+  set(gnu mipsel-linux-gnu)
+  set(musl mipsel-linux-musl)
+  set(CMAKE_SYSTEM_PROCESSOR mips2)
+  # MIPS II, which both the Loongson 2F (MIPS III) and the Au1x00
+  # (MIPS32) run, with the o32 ABI's 32-bit FPU registers, as musl is
+  # built (tools/make-release/musl-dev).  Their kernels use 4 KiB pages.
+  set(arch_flags "-march=mips2 -mfp32")
+  set(arch_link_flags "-Wl,-z,max-page-size=4096")
 else()
   message(FATAL_ERROR
-    "CELLORA_ARCH must be amd64, i386, armel, armhf or powerpc, not '${CELLORA_ARCH}'")
+    "CELLORA_ARCH must be amd64, i386, armel, armhf, powerpc or mipsel, not '${CELLORA_ARCH}'")
 endif()
 
 set(CMAKE_SYSTEM_NAME Linux)

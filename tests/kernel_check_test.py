@@ -150,7 +150,7 @@ class Records(unittest.TestCase):
             with self.subTest(name):
                 self.assertTrue(pairs)
                 for _, target in pairs:
-                    self.assertIn(target, ('i386', 'armel', 'armhf', 'powerpc', 'arm'))
+                    self.assertIn(target, ('i386', 'armel', 'armhf', 'powerpc', 'mipsel', 'arm'))
 
 
 class Bios(unittest.TestCase):

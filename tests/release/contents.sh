@@ -4,7 +4,7 @@
 # binary carries "@(#)cellora VERSION"; try-status runs a foreign one.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
-for arch in i386 armel armhf powerpc arm; do
+for arch in i386 armel armhf powerpc mipsel arm; do
   deb=$dist/cellora_${version}_$arch.deb
   [ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || { echo "$deb: wrong Architecture"; exit 1; }
   dpkg-deb -c "$deb" | awk '{print $6}' | grep -x ./usr/share/cellora/screen-battery >/dev/null

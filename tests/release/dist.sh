@@ -5,7 +5,7 @@
 . "$(dirname "$0")/../lib/checks.sh"
 tools/release
 rm -rf "$rel"
-for arch in i386 armel armhf powerpc arm; do
+for arch in i386 armel armhf powerpc mipsel arm; do
   mkdir -p "$rel/$arch"
   tar -xzf "$dist/cellora-$version-$arch.tar.gz" -C "$rel/$arch" --strip-components=1
 done

@@ -1,5 +1,5 @@
 #!/bin/bash
-# lintian --pedantic on the five .debs: no error or warning beyond the
+# lintian --pedantic on the .debs: no error or warning beyond the
 # overrides.  (With --show-overrides lintian 2.116 exits 2 on an
 # overridden tag, so the verdict comes from a second run.)
 # shellcheck source=tests/lib/checks.sh

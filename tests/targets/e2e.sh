@@ -8,7 +8,8 @@
 . "$(dirname "$0")/../lib/checks.sh"
 [ $# -eq 2 ] || { echo "usage: $0 ARCH CPU" >&2; exit 2; }
 arch=$1 cpu=$2
-declare -A qemu=([i386]=qemu-i386 [armel]=qemu-arm [armhf]=qemu-arm [arm]=qemu-arm [powerpc]=qemu-ppc)
+declare -A qemu=([i386]=qemu-i386 [armel]=qemu-arm [armhf]=qemu-arm [arm]=qemu-arm [powerpc]=qemu-ppc
+                  [mipsel]=qemu-mipsel)
 
 # PROGRAM must die of SIGILL (132) on CPU and, where given, print RAN on
 # LATER.
@@ -29,6 +30,7 @@ case "$arch $cpu" in
     dies_on 486 "$PWD/build-i386/cellora" ;;
   "armel ti925t") dies_on ti925t "$(release_program checks/armv5te armel armv5te)" arm926 "armv5te ran" ;;
   "powerpc 603") dies_on 603 "$(release_program checks/altivec powerpc altivec)" 7400 "altivec ran" ;;
+  "mipsel 4Kc") dies_on 4Kc "$(release_program checks/mips32r2 mipsel mips32r2)" 24Kf "mips32r2 ran" ;;
   "arm sa1100") dies_on sa1100 "$rel/armel/cellora" ;;
   *) echo "no control for $arch on $cpu" ;;
 esac

@@ -10,6 +10,7 @@
 //   write FILE VALUE          write VALUE and a newline, as echo does
 //   wait-nonzero FILE         wait, up to 30 s, until FILE holds more than 0
 //   wait-asleep THREAD        wait, up to 5 s, until a kernel thread sleeps
+//   mount-tmpfs DIR           hide DIR (/proc: no /proc/apm) under an empty tmpfs
 //   report SCENARIO           report /proc/apm and every program's output
 //
 // A step written with a leading "-" may fail, as in make.
@@ -202,6 +203,8 @@ void step(char *line, char *broken, size_t size) {
     done = wait_for(holds_nonzero, rest, 30);
   } else if (strcmp(line, "wait-asleep") == 0) {
     done = wait_for(thread_asleep, rest, 5);
+  } else if (strcmp(line, "mount-tmpfs") == 0) {
+    done = mount("tmpfs", rest, "tmpfs", 0, nullptr) == 0;
   } else {
     done = false;
   }

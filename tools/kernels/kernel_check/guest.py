@@ -84,6 +84,9 @@ OLD_KERNEL = {'i386-calls-163': 'i386', 'i386-calls-252': 'i386', 'glibc-calls-1
               'powerpc-calls-207': 'powerpc', 'glibc-ppc-calls-207': 'powerpc'}
 # The glibc builds: their release target, and what builds them.
 GLIBC = {'glibc-i686': ('i386', glibc_i686), 'glibc-powerpc': ('powerpc', glibc_powerpc)}
+# The CPU controls of tools/checks/, each a program of one instruction that
+# a later CPU brought, and the release target they are built like.
+CPU_CONTROLS = {'altivec': 'powerpc', 'armv5te': 'armel', 'mips32r2': 'mipsel'}
 
 
 def target(label: str) -> str:
@@ -97,10 +100,8 @@ def binary(label: str, work: Path) -> Path:
         return GLIBC[label][1](work)
     if label in OLD_KERNEL:
         return release_program('kernels/old-kernel', OLD_KERNEL[label], label, work)
-    if label == 'altivec':
-        return release_program('checks/altivec', 'powerpc', 'altivec', work)
-    if label == 'armv5te':
-        return release_program('checks/armv5te', 'armel', 'armv5te', work)
+    if label in CPU_CONTROLS:
+        return release_program(f'checks/{label}', CPU_CONTROLS[label], label, work)
     if label == 'eabi-armv4':
         return eabi_armv4(work)
     return release_binary(label, work)

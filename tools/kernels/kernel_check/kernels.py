@@ -28,6 +28,7 @@ TOOLCHAINS = {
     'arm': ('arm', 'arm-linux-gnueabi-'),
     'armhf': ('arm', 'arm-linux-gnueabihf-'),
     'powerpc': ('powerpc', 'powerpc-linux-gnu-'),
+    'mipsel': ('mips', 'mipsel-linux-gnu-'),
 }
 
 
@@ -202,8 +203,11 @@ def linux_source() -> tuple:
 
 
 def source_key(version: str, kernel: SourceKernel) -> str:
-    """The source's version and a hash of the fragment and the modules."""
+    """The source's version and a hash of the fragment, the patches and
+    the modules."""
     digest = hashlib.sha256((KERNELS / 'config' / kernel.fragment).read_bytes())
+    for patch in kernel.patches:
+        digest.update(f'{patch}\n'.encode() + (KERNELS / 'config' / patch).read_bytes())
     for guest, path in sorted(kernel.files.items()):
         digest.update(f'{guest}={path}\n'.encode())
     for module in kernel.modules:
@@ -239,6 +243,9 @@ def build_source_kernel(name: str, kernel: SourceKernel, key: str, tarball: Path
     src.mkdir()
     subprocess.run(['tar', '-xJf', str(tarball), '-C', str(src), '--strip-components=1'],
                    check=True)
+    for patch in kernel.patches:
+        run(['patch', '-p1', '-s', '--forward', '--no-backup-if-mismatch', '-d', str(src),
+             '-i', str(KERNELS / 'config' / patch)], log, f'{patch} does not apply to linux-source')
     kmake = ['make', '-C', str(src), f'ARCH={karch}', f'CROSS_COMPILE={cross}']
     fragment = KERNELS / 'config' / kernel.fragment
     run(kmake + ['tinyconfig'], log, f'the {name} kernel could not be configured')
@@ -266,7 +273,7 @@ def build_source_kernel(name: str, kernel: SourceKernel, key: str, tarball: Path
 
 def source_kernel(name: str, kernel: SourceKernel, work: Path) -> Kernel:
     cross = TOOLCHAINS[kernel.arch][1]
-    needs('gcc', 'make', 'flex', 'bison', 'bc', cross + 'gcc')
+    needs('gcc', 'make', 'flex', 'bison', 'bc', cross + 'gcc', *(['patch'] if kernel.patches else []))
     tarball, version = linux_source()
     key = source_key(version, kernel)
     built = CACHE / name / 'build' / key

@@ -20,12 +20,16 @@ class DebianKernel:
 
 @dataclass(frozen=True)
 class SourceKernel:
-    """A kernel built here from Debian's linux-source: tinyconfig and the
-    fragment tools/kernels/config/FRAGMENT, merged by merge_config.sh."""
+    """A kernel built here from Debian's linux-source, with our patches:
+    tinyconfig and the fragment tools/kernels/config/FRAGMENT, merged by
+    merge_config.sh."""
     fragment: str
     arch: str                 # Debian architecture to build for
     image: str                # what qemu boots, in the built tree
     modules: tuple = ()       # modules of tools/kernels/ to build with it
+    # Patches of ours to the source, in tools/kernels/config/, applied with
+    # patch -p1 before it is configured; each says why at its top.
+    patches: tuple = ()
     # Files of the built tree for the guest, such as the kernel's own
     # modules: name in the guest's / to the path in the tree.
     files: dict = field(default_factory=dict)
