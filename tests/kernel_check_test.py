@@ -123,7 +123,8 @@ class Records(unittest.TestCase):
                 self.assertIn(machine.guest_arch, kernels.TOOLCHAINS)
                 self.assertIn(machine.kernel.arch, kernels.TOOLCHAINS)
                 if isinstance(machine.kernel, SourceKernel):
-                    self.assertTrue((TOOLS / 'kernels/config' / machine.kernel.fragment).is_file())
+                    for part in (machine.kernel.fragment, *machine.kernel.patches):
+                        self.assertTrue((TOOLS / 'kernels/config' / part).is_file())
                 for module in machine.kernel.modules:
                     self.assertTrue((TOOLS / 'kernels' / module / 'Kbuild').is_file())
                 for control in machine.controls:
@@ -189,8 +190,8 @@ class Fragment(unittest.TestCase):
 
 
 class CacheKey(unittest.TestCase):
-    """A kernel built from a fragment and modules is reused only while
-    neither has changed."""
+    """A kernel built from a fragment, patches and modules is reused only
+    while none has changed."""
 
     def test_any_input_changes_the_key(self):
         here = Path(tempfile.mkdtemp())
@@ -199,17 +200,20 @@ class CacheKey(unittest.TestCase):
         old, kernels.KERNELS = kernels.KERNELS, here
         self.addCleanup(setattr, kernels, 'KERNELS', old)
 
-        def key(fragment='CONFIG_APM=y\n', module='int x;\n', files=None, version='6.1'):
+        def key(fragment='CONFIG_APM=y\n', module='int x;\n', files=None, version='6.1',
+                patch='+select X\n'):
             (here / 'config/f.config').write_text(fragment)
+            (here / 'config/f.patch').write_text(patch)
             (here / 'mod/mod.c').write_text(module)
             kernel = SourceKernel('f.config', 'armhf', 'zImage', modules=('mod',),
-                                  files=files or {})
+                                  files=files or {}, patches=('f.patch',))
             return kernels.source_key(version, kernel)
 
         base = key()
         self.assertEqual(key(), base)
         for change in ({'fragment': 'CONFIG_APM=m\n'}, {'module': 'int y;\n'},
-                       {'files': {'a.ko': 'drivers/a.ko'}}, {'version': '6.2'}):
+                       {'files': {'a.ko': 'drivers/a.ko'}}, {'version': '6.2'},
+                       {'patch': '+select Y\n'}):
             with self.subTest(change):
                 self.assertNotEqual(key(**change), base)
 
