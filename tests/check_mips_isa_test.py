@@ -1,22 +1,16 @@
 # SPDX-License-Identifier: MIT
 """What tools/checks/check-mips-isa takes for MIPS II code, and where it
 lets FPU code be."""
-import importlib.machinery
-import types
+import sys
 import unittest
 from pathlib import Path
 
-TOOL = Path(__file__).resolve().parents[1] / 'tools/checks/check-mips-isa'
+TOOLS = Path(__file__).resolve().parents[1] / 'tools'
+sys.path.insert(0, str(TOOLS / 'kernels'))
 
+from kernel_check import load_source  # noqa: E402
 
-def load():
-    loader = importlib.machinery.SourceFileLoader('check_mips_isa', str(TOOL))
-    module = types.ModuleType(loader.name)
-    loader.exec_module(module)
-    return module
-
-
-CHECK = load()
+CHECK = load_source('check_mips_isa', TOOLS / 'checks/check-mips-isa')
 
 
 def verdict(mnemonic: str, operands: str = '', function: str = 'main', word: int = 0) -> tuple:
