@@ -21,6 +21,11 @@ const char *cellora_binary() {
   return b != nullptr && *b != '\0' ? b : CELLORA_BINARY;
 }
 
+bool end_to_end_required() {
+  const char *required = getenv("CELLORA_REQUIRE_E2E");
+  return required != nullptr && strcmp(required, "1") == 0;
+}
+
 namespace {
 
 bool write_file(const char *path, const std::string &text) {
@@ -67,11 +72,26 @@ void keep_host_proc(int host_proc) {
   (void)!symlink("host/thread-self", "/proc/thread-self");
 }
 
-bool mount_tmpfs_over_proc(std::string *why) {
-  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-    *why += std::string("mount: ") + strerror(errno);
+// The namespace's mounts must not reach the host's: a mount over /proc
+// propagates to the peers of the mount it lands on, unless that is
+// private.  Where / is a mount point, everything is made private.  In a
+// build chroot / is a plain folder (EINVAL), and /proc, mounted there,
+// is made private instead; a chroot with no /proc of its own has no
+// mount that the test may stack on, and is skipped.
+bool make_mounts_private(std::string *why) {
+  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0) return true;
+  if (errno != EINVAL) {
+    *why += std::string("making / private: ") + strerror(errno);
     return false;
   }
+  if (mount(nullptr, "/proc", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0) return true;
+  *why += std::string("/ is not a mount point (a chroot?), and making /proc private: ") +
+          strerror(errno);
+  return false;
+}
+
+bool mount_tmpfs_over_proc(std::string *why) {
+  if (!make_mounts_private(why)) return false;
   int host_proc = -1;
   if (mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) == 0) {
     host_proc = open_tree(AT_FDCWD, "/proc", OPEN_TREE_CLONE | OPEN_TREE_CLOEXEC);

@@ -35,12 +35,14 @@ cellora_check(fuzz_target_alone build build/fuzz-alone.sh)
 cellora_check(suite_asan build build/preset-suite.sh asan)
 cellora_check(fuzzing build build/fuzzing.sh)
 cellora_check(suite_tiny build build/preset-suite.sh tiny)
+cellora_check(suite_i686 build build/i686-suite.sh)
+cellora_check(suite_build_hosts build build/build-hosts.sh)
 
 cellora_check(release_dist release release/dist.sh)
 set_tests_properties(release_dist PROPERTIES FIXTURES_SETUP release)
 cellora_check(release_sources_recovery release release/sources-recovery.sh)
 cellora_check(release_cache_locks release release/cache-locks.sh)
-foreach(check reproducible contents tarball-sums old-machine-steps deb-format ipk lintian
+foreach(check reproducible contents tarball-sums old-machine-steps deb-format ipk lintian install-rules
               deb-install rpm-format rpm-install slackware feed-indexes)
   string(REPLACE "-" "_" name release_${check})
   cellora_release_check(${name} release release/${check}.sh)

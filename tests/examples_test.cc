@@ -1,5 +1,6 @@
 // The integration examples the README and the manual page show, run
 // against the real cellora.
+#include <ftw.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -24,6 +25,29 @@ struct example_case {
 };
 
 void PrintTo(const example_case &c, std::ostream *os) { *os << c.name; }
+
+// A folder of the test's own under $TMPDIR (or /tmp), removed with all it
+// holds when the test ends, however it ends: passed, failed or skipped.
+struct scratch_dir {
+  std::string path;
+  scratch_dir() {
+    const char *tmp = getenv("TMPDIR");
+    std::string name = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/cellora-XXXXXX";
+    if (mkdtemp(&name[0]) != nullptr) path = name;
+  }
+  ~scratch_dir() {
+    if (path.empty()) return;
+    nftw(
+        path.c_str(),
+        [](const char *p, const struct stat *, int, struct FTW *) {
+          remove(p);
+          return 0;
+        },
+        16, FTW_DEPTH | FTW_PHYS);
+  }
+  scratch_dir(const scratch_dir &) = delete;
+  scratch_dir &operator=(const scratch_dir &) = delete;
+};
 
 class Example : public testing::TestWithParam<example_case> {};
 
@@ -66,9 +90,9 @@ bool copy_file(const std::string &from, const std::string &to) {
 // cron's PATH, which holds neither.
 TEST_P(Example, PrintsAsInstalledUnderCronPath) {
   const example_case &c = GetParam();
-  char prefix[] = "/tmp/cellora-prefix-XXXXXX";
-  ASSERT_NE(mkdtemp(prefix), nullptr);
-  std::string root = prefix, script = root + "/share/cellora/" + c.script;
+  scratch_dir prefix;
+  ASSERT_NE(prefix.path, "");
+  std::string root = prefix.path, script = root + "/share/cellora/" + c.script;
   ASSERT_EQ(mkdir((root + "/bin").c_str(), 0755), 0);
   ASSERT_EQ(mkdir((root + "/share").c_str(), 0755), 0);
   ASSERT_EQ(mkdir((root + "/share/cellora").c_str(), 0755), 0);
@@ -78,8 +102,6 @@ TEST_P(Example, PrintsAsInstalledUnderCronPath) {
   setup.args = {script};
   setup.env = {"PATH=/usr/bin:/bin"};
   expect_prints(c, setup);
-  for (const std::string &path : {script, root + "/bin/cellora"}) unlink(path.c_str());
-  for (const char *dir : {"/share/cellora", "/share", "/bin", ""}) rmdir((root + dir).c_str());
 }
 
 std::string line(const char *ac, const char *percent) {
@@ -140,9 +162,9 @@ std::string read_all(const std::string &path) {
 
 TEST_P(Watch, WarnsOncePerFall) {
   const watch_case &c = GetParam();
-  char dir[] = "/tmp/cellora-watch-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  std::string bin = std::string(dir) + "/bin", log = std::string(dir) + "/log";
+  scratch_dir dir;
+  ASSERT_NE(dir.path, "");
+  std::string bin = dir.path + "/bin", log = dir.path + "/log";
   ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
   // What the watcher runs, and nothing else: a tool of the host's own is
   // never found in a stand-in's place.
@@ -173,12 +195,6 @@ TEST_P(Watch, WarnsOncePerFall) {
   EXPECT_EQ(read_all(log), c.want_log);
   EXPECT_EQ(r.err, c.want_err);
   EXPECT_EQ(r.out, "");
-  for (std::string name : {"sleep", "dirname", "cellora", "notify-send", "xmessage", "wall"}) {
-    unlink((bin + "/" + name).c_str());
-  }
-  unlink(log.c_str());
-  rmdir(bin.c_str());
-  rmdir(dir);
 }
 
 const char kLow[] = "1.16ac 1.2 0x03 0x00 0x03 0x09 7% 20 min";

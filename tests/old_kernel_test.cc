@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -20,8 +22,29 @@ TEST(OldKernel, RefusesATableItCannotMean) {
   EXPECT_EQ(run("163"), 2);
 }
 
+// Whether PATH is an i386 program: ELF, 32-bit, machine 3.
+bool is_i386_program(const char *path) {
+  unsigned char header[20] = {};
+  FILE *f = fopen(path, "rb");
+  if (f == nullptr) return false;
+  size_t n = fread(header, 1, sizeof header, f);
+  fclose(f);
+  return n == sizeof header && memcmp(header, "\177ELF", 4) == 0 && header[4] == 1 &&
+         header[18] == 3 && header[19] == 0;
+}
+
+// The host's /bin/sh, on a 64-bit host, makes no i386 call at all.  A
+// 64-bit runner's own calls are left alone too, so it starts it under a
+// table of none; a runner built for i686 makes its one call after the
+// filter, execve, as i386 call 11, which the table must keep.
 TEST(OldKernel, LeavesSixtyFourBitCallsAlone) {
-  EXPECT_EQ(run("0 /bin/sh -c 'exit 7'"), 7);
+  if (is_i386_program("/bin/sh")) GTEST_SKIP() << "/bin/sh is an i386 program: no 64-bit one here";
+#if defined(__i386__)
+  const std::string table = "11";
+#else
+  const std::string table = "0";
+#endif
+  EXPECT_EQ(run(table + " /bin/sh -c 'exit 7'"), 7);
   EXPECT_EQ(run("4095 /bin/true"), 0);
 }
 

@@ -33,7 +33,7 @@ Dir::State::status "$root/var/lib/dpkg/status";
 APT::Architecture "i386";
 APT::Architectures { "i386"; };
 APT::Sandbox::User "root";
-DPkg::Options { "--root=$root"; };
+DPkg::Options { "--root=$root"; "--log=$root/var/log/dpkg.log"; };
 CONF
   echo "${2//URL/file:$3}" >"$root/etc/apt/sources.list"
 }
