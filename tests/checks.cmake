@@ -43,6 +43,7 @@ set_tests_properties(release_dist PROPERTIES FIXTURES_SETUP release)
 cellora_check(release_sources_recovery release release/sources-recovery.sh)
 cellora_check(release_cache_locks release release/cache-locks.sh)
 foreach(check reproducible contents tarball-sums old-machine-steps deb-format ipk lintian install-rules
+              source-tarball pkgbuild slackbuild apkbuild ebuild
               deb-install rpm-format rpm-install slackware feed-indexes)
   string(REPLACE "-" "_" name release_${check})
   cellora_release_check(${name} release release/${check}.sh)
@@ -51,7 +52,7 @@ endforeach()
 # the feeds' checks upgrade to.
 cellora_release_check(release_next release release/next.sh)
 set_tests_properties(release_next PROPERTIES FIXTURES_SETUP next)
-foreach(check apt-feed dnf-feed homepage)
+foreach(check apt-feed dnf-feed homepage slapt-get)
   string(REPLACE "-" "_" name release_${check})
   cellora_release_check(${name} release release/${check}.sh)
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "release;next")

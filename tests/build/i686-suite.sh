@@ -8,21 +8,15 @@
 # execve under the empty table with which the 64-bit one starts /bin/sh.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
-flags="-march=i686 -mtune=generic -O2 -pipe -fno-plt"
-ldflags="-static -Wl,-O1,--sort-common,--as-needed,-z,relro,-z,now"
-cross=-DCMAKE_TOOLCHAIN_FILE=$PWD/cmake/i686-linux-gnu.cmake
-gtest=$work/i686-googletest
-cmake -S /usr/src/googletest -B "$gtest/build" "$cross" -DCMAKE_C_COMPILER=i686-linux-gnu-gcc \
-  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_INSTALL_PREFIX="$gtest/prefix" >/dev/null
 log=$scratch/build.log
 # The static links' warnings of glibc's resolver, which no test uses, go
 # to the log, shown when a build fails.
 built() { "$@" >"$log" 2>&1 || { cat "$log"; exit 1; }; }
-built cmake --build "$gtest/build" -j2
-cmake --install "$gtest/build" >/dev/null
+gtest=$(i686_googletest)
+ldflags="-static -Wl,-O1,--sort-common,--as-needed,-z,relro,-z,now"
 b=$work/i686-suite
-cmake -S . -B "$b" "$cross" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
-  -DGTest_DIR="$gtest/prefix/lib/cmake/GTest" -DCELLORA_WERROR=ON >/dev/null
+cmake -S . -B "$b" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/i686-linux-gnu.cmake" -DCMAKE_CXX_FLAGS="$i686_flags" \
+  -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DGTest_DIR="$gtest/lib/cmake/GTest" -DCELLORA_WERROR=ON >/dev/null
 built cmake --build "$b" -j2
 file "$b/tests/cellora_tests" | grep -q 'ELF 32-bit LSB.*Intel 80386' ||
   { echo "the suite is not an i386 program: $(file "$b/tests/cellora_tests")"; exit 1; }

@@ -98,3 +98,48 @@ with_i386() {
 i386_cron_examples() {  # folder
   with_i386 bash -c "$(declare -f cron_examples); cron_examples $1"
 }
+
+# GoogleTest built from Debian's source of it (libgtest-dev) for the i686
+# with Arch Linux 32's flags, once, into the checks folder; prints its
+# prefix, for GTest_ROOT or GTest_DIR.
+i686_flags="-march=i686 -mtune=generic -O2 -pipe -fno-plt"
+i686_googletest() {
+  local gtest=$work/i686-googletest
+  if [ ! -e "$gtest/prefix/lib/cmake/GTest" ]; then
+    if ! { cmake -S /usr/src/googletest -B "$gtest/build" -DCMAKE_C_COMPILER=i686-linux-gnu-gcc \
+             -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/i686-linux-gnu.cmake" -DCMAKE_CXX_FLAGS="$i686_flags" \
+             -DCMAKE_INSTALL_PREFIX="$gtest/prefix" && cmake --build "$gtest/build" -j2 &&
+           cmake --install "$gtest/build"; } >"$gtest.log" 2>&1; then
+      cat "$gtest.log" >&2
+      return 1
+    fi
+  fi
+  echo "$gtest/prefix"
+}
+
+# Runs a command as root: as it is where the checks run as root, else as
+# root of a user namespace of its own.
+as_root() {
+  if [ "$(id -u)" = 0 ]; then "$@"; else unshare --user --map-root-user "$@"; fi
+}
+
+# Runs a command as a user without privileges (nobody, where the checks
+# run as root), in a clean environment but for PATH, HOME (the folder
+# given) and the variables named.
+as_user() {  # home NAME=VALUE... -- command...
+  local home=$1 vars=()
+  shift
+  while [ "$1" != -- ]; do vars+=("$1"); shift; done
+  shift
+  local who=()
+  [ "$(id -u)" != 0 ] || who=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  "${who[@]}" env -i PATH="$PATH" HOME="$home" LC_ALL=C \
+    ${CELLORA_REQUIRE_E2E:+CELLORA_REQUIRE_E2E=$CELLORA_REQUIRE_E2E} "${vars[@]}" "$@"
+}
+
+# A folder that as_user's user owns, in the scratch folder.
+user_folder() {  # path
+  chmod 755 "$scratch"
+  mkdir -p "$1"
+  [ "$(id -u)" != 0 ] || chown 65534:65534 "$1"
+}

@@ -2,9 +2,11 @@
 # The Slackware package in the form makepkg writes: ./ first, then bare
 # names (one with ./ on every name, one without its ./ entry, one with
 # /-rooted names and one without its slack-desc must fail the check); its
-# slack-desc found by the bare name installpkg asks tar for; unpacked at a
-# scratch root as installpkg does, with the release's files, and its
-# examples run from there.
+# slack-desc found by the bare name installpkg asks tar for; installed
+# into a scratch root by Slackware's own installpkg, with tar-1.13 first
+# on PATH (tools/checks/slackware-tools), with the release's files and its
+# description recorded, its examples run from there, and removed by
+# removepkg.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
 package=$dist/cellora-$version-i486-1.tgz
@@ -26,10 +28,19 @@ rm -r "$scratch/tree/install"
 tar -C "$scratch/tree" -czf "$scratch/no-desc/$name" .
 must_fail "the format check of a package without its slack-desc" \
   tools/checks/check-slackware-format "$scratch/no-desc/$name"
+tools=$(tools/checks/slackware-tools "$work/slackware-tools")
 root=$scratch/root
 mkdir "$root"
-tar -xzf "$package" -C "$root"
+ROOT=$root tools/checks/slackware-root "$tools" installpkg "$package" >"$scratch/log" 2>&1 ||
+  { cat "$scratch/log"; echo "installpkg failed"; exit 1; }
+entry=$root/var/log/packages/cellora-$version-i486-1
+grep -qx 'cellora: cellora (battery level and AC line state from the APM driver)' "$entry" ||
+  { echo "installpkg recorded no description"; exit 1; }
 cmp "$root/usr/bin/cellora" "$rel/i386/cellora"
 zcat "$root/usr/man/man1/cellora.1.gz" | cmp - "$rel/i386/cellora.1"
 cmp "$root/usr/doc/cellora-$version/README.md" "$rel/i386/README.md"
 i386_cron_examples "$root/usr/share/cellora"
+ROOT=$root tools/checks/slackware-root "$tools" removepkg "cellora-$version-i486-1" >"$scratch/log" 2>&1 ||
+  { cat "$scratch/log"; echo "removepkg failed"; exit 1; }
+if [ -e "$root/usr/bin/cellora" ] || [ -e "$entry" ]; then echo "removepkg left cellora"; exit 1; fi
+echo "installpkg installed it, removepkg removed it"

@@ -4,7 +4,7 @@
 # fail the check.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
-tools/checks/check-tarball-sums "$dist"/*.tar.gz
+tools/checks/check-tarball-sums "$dist/cellora-$version-"*.tar.gz
 cp -R "$rel/i386" "$scratch/cellora-$version-i386"
 echo "a file the sums do not list" >"$scratch/cellora-$version-i386/NEWS"
 tar -C "$scratch" -czf "$scratch/more.tar.gz" "cellora-$version-i386"
