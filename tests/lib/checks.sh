@@ -143,3 +143,11 @@ user_folder() {  # path
   mkdir -p "$1"
   [ "$(id -u)" != 0 ] || chown 65534:65534 "$1"
 }
+
+# Fails unless a fenced block of PAGE holds COMMAND as a line of its own
+# (a trailing "# comment" aside): the check that calls it runs that
+# command, in a scratch root of its own.
+page_has() {  # page command
+  awk '/^```/ { inside = !inside; next } inside { sub(/ +#.*$/, ""); print }' "$1" | grep -qxF -- "$2" ||
+    { echo "$1 has no line \"$2\" in a block"; exit 1; }
+}

@@ -1,7 +1,7 @@
 #!/bin/bash
 # apt's feed, with today's apt in scratch roots of its own (its settings,
 # lists, cache and dpkg database there, dpkg run with --root): the lines
-# of the README added, update, install cellora, then the next release
+# of the Debian page (docs/debian.md) added, update, install cellora, then the next release
 # copied over the feed, as publishing it does, and upgrade; once with
 # [trusted=yes], once signed, given by signed-by=, and once signed with
 # the plain line and the key added by apt-key, as apt 0.6 to 1.0 take it.  A .deb whose MD5sum
@@ -48,9 +48,10 @@ installed() {  # root
   dpkg-query --admindir="$1/var/lib/dpkg" -W -f='${Version}' cellora
 }
 
-# The README's line for a feed, its placeholder URL made the folder's.
+# The Debian page's line for a feed, its placeholder URL made the folder's.
+page=docs/debian.md
 readme_line() {  # pattern
-  grep -m1 -o "deb \[$1[^]]*\] URL debian/" README.md || { echo "the README has no \"deb [$1...]\" line"; exit 1; }
+  grep -m1 -o "deb \[$1[^]]*\] URL debian/" "$page" || { echo "$page has no \"deb [$1...]\" line"; exit 1; }
 }
 
 # Install and upgrade through the feed that LINE names.
@@ -76,7 +77,7 @@ keyring=$scratch/cellora-archive.gpg
 cp "$next/cellora-archive.gpg" "$keyring"
 signed_line=$(readme_line signed-by=)
 install_and_upgrade signed "${signed_line//\/etc\/apt\/keyrings\/cellora-archive.gpg/$keyring}"
-grep -F 'apt-key add cellora-archive.gpg' README.md >/dev/null || { echo "the README has no apt-key line"; exit 1; }
+grep -F 'apt-key add cellora-archive.gpg' "$page" >/dev/null || { echo "$page has no apt-key line"; exit 1; }
 install_and_upgrade apt-key "deb URL debian/"
 
 # The controls: a feed whose Packages lies about the i386 .deb, its
@@ -106,7 +107,8 @@ other_key() {
 }
 must_fail "apt's update and install from a Release signed by another key" other_key
 
-# The README's line for a single file, with apt 1.1 and later.
+# The Debian page's line for a single file, with apt 1.1 and later.
+grep -qF "apt install ./cellora_${version}_i386.deb" "$page" || { echo "$page has no apt install ./FILE"; exit 1; }
 root=$scratch/file
 apt_root "$root" "" ""
 (cd "$dist" && APT_CONFIG=$root/etc/apt/apt.conf apt -q -y install "./cellora_${version}_i386.deb")

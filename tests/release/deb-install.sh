@@ -6,6 +6,9 @@
 # are not touched.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
+# The Debian page's two lines, run here in the scratch root.
+page_has docs/debian.md "dpkg -i cellora_${version}_i386.deb"
+page_has docs/debian.md "dpkg -r cellora"
 root=$scratch/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates" "$root/var/log"
 touch "$root/var/lib/dpkg/status"

@@ -1,6 +1,6 @@
 #!/bin/bash
 # yum's and dnf's feed, repodata/, with Debian's dnf in a scratch root
-# (--installroot, its rpm database there): the README's .repo file, then
+# (--installroot, its rpm database there): docs/redhat.md's .repo file, then
 # install cellora, the next release copied over the feed, and upgrade, for
 # the i486 RPM and (--forcearch) the ppc one.  An RPM changed after the
 # index was made must be refused.
@@ -8,8 +8,8 @@
 . "$(dirname "$0")/../lib/checks.sh"
 next=$work/next/dist
 newer=$(dpkg-deb -f "$next/cellora_"*_i386.deb Version)
-repo=$(awk '/^\[cellora\]$/{f=1} f&&/^```/{exit} f' README.md)
-[ -n "$repo" ] || { echo "the README has no [cellora] .repo file"; exit 1; }
+repo=$(awk '/^\[cellora\]$/{f=1} f&&/^```/{exit} f' docs/redhat.md)
+[ -n "$repo" ] || { echo "docs/redhat.md has no [cellora] .repo file"; exit 1; }
 
 dnf_in() {  # root forcearch dnf-arguments...
   local root=$1 arch=$2

@@ -11,6 +11,7 @@ cp "$rel/i386/cellora" "$rel/i386/LICENSE" "$rel/i386/README.md" packaging/chang
   packaging/cellora-battery-watch.desktop "$files/"
 gzip -9nc "$rel/i386/cellora.1" >"$files/cellora.1.gz"
 cp "$rel/i386/examples/"* "$files/examples/"
+cp -R "$rel/i386/docs" "$files/"
 rpmbuild -bb --target i486-linux --define "_topdir $scratch/top" --define "_dbpath $scratch/db" \
   --define "_tmppath $scratch" \
   --define "cellora_version $version" --define "cellora_packager $CELLORA_MAINTAINER" \

@@ -28,6 +28,9 @@ rm -r "$scratch/tree/install"
 tar -C "$scratch/tree" -czf "$scratch/no-desc/$name" .
 must_fail "the format check of a package without its slack-desc" \
   tools/checks/check-slackware-format "$scratch/no-desc/$name"
+# The Slackware page's two lines, run here in a scratch root.
+page_has docs/slackware.md "installpkg cellora-$version-i486-1.tgz"
+page_has docs/slackware.md "removepkg cellora"
 tools=$(tools/checks/slackware-tools "$work/slackware-tools")
 root=$scratch/root
 mkdir "$root"

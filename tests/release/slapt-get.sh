@@ -1,6 +1,6 @@
 #!/bin/bash
 # slapt-get's feed, read by slapt-get 0.10.2t itself (built here from its
-# source, tools/checks/slackware-tools): the README's SOURCE line in a
+# source, tools/checks/slackware-tools): docs/slackware.md's SOURCE line in a
 # configuration of its own, --update and --install cellora into a scratch
 # root through Slackware's own installpkg with tar-1.13 first on PATH,
 # then the next release over the feed, --update and --upgrade through
@@ -12,9 +12,9 @@
 tools=$(tools/checks/slackware-tools "$work/slackware-tools")
 next=$work/next/dist
 newer=$(dpkg-deb -f "$next/cellora_"*_i386.deb Version)
-source_line=$(grep -m1 -x 'SOURCE=URL/' README.md) || { echo "the README has no SOURCE=URL/ line"; exit 1; }
+source_line=$(grep -m1 -x 'SOURCE=URL/' docs/slackware.md) || { echo "docs/slackware.md has no SOURCE=URL/ line"; exit 1; }
 
-# slapt-get in ROOT, with FEED as the README's source and its own
+# slapt-get in ROOT, with FEED as the page's source and its own
 # working folder; its output in the log.
 slapt_in() {  # root feed slapt-get-arguments...
   local root=$1 feed=$2

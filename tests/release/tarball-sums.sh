@@ -1,6 +1,6 @@
 #!/bin/bash
 # Each tarball's MD5SUMS and SHA256SUMS list exactly its files, as the
-# README's "md5sum -c MD5SUMS" promises; a tarball with a file more must
+# "md5sum -c MD5SUMS" of the docs promises; a tarball with a file more must
 # fail the check.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
