@@ -43,8 +43,9 @@ set_tests_properties(release_dist PROPERTIES FIXTURES_SETUP release)
 cellora_check(release_sources_recovery release release/sources-recovery.sh)
 cellora_check(release_cache_locks release release/cache-locks.sh)
 cellora_check(release_signing_key release release/signing-key.sh)
+cellora_check(release_workflow release release/workflow.sh)
 foreach(check reproducible contents tarball-sums old-machine-steps deb-format ipk lintian install-rules
-              source-tarball pkgbuild slackbuild apkbuild ebuild docs
+              source-tarball pkgbuild slackbuild apkbuild ebuild docs publish
               deb-install rpm-format rpm-install slackware feed-indexes)
   string(REPLACE "-" "_" name release_${check})
   cellora_release_check(${name} release release/${check}.sh)
