@@ -32,7 +32,8 @@ struct scratch_dir {
   std::string path;
   scratch_dir() {
     const char *tmp = getenv("TMPDIR");
-    std::string name = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/cellora-XXXXXX";
+    std::string name =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/cellora-XXXXXX";
     if (mkdtemp(&name[0]) != nullptr) path = name;
   }
   ~scratch_dir() {
@@ -131,7 +132,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<example_case> &p) { return p.param.name; });
 
 // battery-watch, with stand-ins on PATH for the tools it warns with, each
-// writing to a log what it was asked to show.  The status line is LINE
+// writing to a log what it was asked to show, and failing after that
+// where its name ends in "!" (a notify-send without a daemon, an
+// xmessage without a display, a wall that cannot write), or failing the
+// first time only where it ends in "!1".  The status line is LINE
 // while it polls every 0.1 s, then, where a second line is given, above
 // 10% and LINE again: one warning per fall below 10%, not one a poll.
 // low-battery-wall, cron's variant, runs once.
@@ -142,6 +146,7 @@ struct watch_case {
   std::string line, then;  // then: empty, or the line between two lows
   std::string want_log, want_err;
   const char *script = "battery-watch";
+  const char *run_for = "0.4";  // seconds; a failing xmessage takes one
 };
 
 void PrintTo(const watch_case &c, std::ostream *os) { *os << c.name; }
@@ -174,14 +179,22 @@ TEST_P(Watch, WarnsOncePerFall) {
   }
   ASSERT_EQ(symlink(cellora_binary(), (bin + "/cellora").c_str()), 0);
   for (std::string tool : c.tools) {
+    std::string fails;
+    if (tool.size() > 2 && tool.compare(tool.size() - 2, 2, "!1") == 0) {
+      tool.resize(tool.size() - 2);
+      fails = "; [ -e " + log + ".failed ] || { : >" + log + ".failed; exit 1; }";
+    } else if (tool.back() == '!') {
+      tool.pop_back();
+      fails = "; exit 1";
+    }
     std::string record =
         tool == "wall" ? "read -r text; echo \"wall $text\"" : "echo \"" + tool + " $*\"";
-    ASSERT_TRUE(write_script(bin + "/" + tool, record + " >>" + log));
+    ASSERT_TRUE(write_script(bin + "/" + tool, record + " >>" + log + fails));
   }
   apm_setup setup;
   setup.status = c.line;
   setup.program = "/bin/sh";
-  std::string script = c.script, phases = "\"$0\" 10 0.1 & sleep 0.4";
+  std::string script = c.script, phases = std::string("\"$0\" 10 0.1 & sleep ") + c.run_for;
   if (script != "battery-watch") phases = "\"$0\"";
   if (!c.then.empty()) {
     phases += "; echo '" + c.then + "' >/proc/apm; sleep 0.4; echo '" + c.line +
@@ -230,7 +243,48 @@ INSTANTIATE_TEST_SUITE_P(
                    ""},
         watch_case{
             "WallOnAConsole", {"wall"}, {}, kLow, "", std::string("wall ") + kWarned + "\n", ""},
-        watch_case{"TerminalWithoutWall", {}, {}, kLow, "", "", std::string(kWarned) + "\n"},
+        watch_case{"NotifySendFailsToXmessage",
+                   {"notify-send!", "xmessage", "wall"},
+                   {"DISPLAY=:9"},
+                   kLow,
+                   "",
+                   std::string("notify-send -u critical cellora ") + kWarned + "\n" +
+                       "xmessage -center " + kWarned + "\n",
+                   ""},
+        watch_case{"XmessageFailsToWall",
+                   {"xmessage!", "wall"},
+                   {"DISPLAY=:9"},
+                   kLow,
+                   "",
+                   std::string("xmessage -center ") + kWarned + "\n" + "wall " + kWarned + "\n",
+                   "",
+                   "battery-watch",
+                   "1.5"},
+        watch_case{"WallFailsToLogger",
+                   {"wall!", "logger"},
+                   {},
+                   kLow,
+                   "",
+                   std::string("wall ") + kWarned + "\n" + "logger -t cellora -p user.warning " +
+                       kWarned + "\n",
+                   ""},
+        // Nothing takes it at the first poll: said so, and tried again at
+        // the next, where wall takes it.
+        watch_case{"UntakenWarningTriedAgain",
+                   {"wall!1"},
+                   {},
+                   kLow,
+                   "",
+                   std::string("wall ") + kWarned + "\nwall " + kWarned + "\n",
+                   std::string("battery-watch: nothing took the warning: ") + kWarned + "\n"},
+        // Four polls, and nothing to take it: said once.
+        watch_case{"NothingTakesItSaysSoOnce",
+                   {},
+                   {},
+                   kLow,
+                   "",
+                   "",
+                   std::string("battery-watch: nothing took the warning: ") + kWarned + "\n"},
         watch_case{"CronToWall",
                    {"wall"},
                    {},
@@ -239,7 +293,116 @@ INSTANTIATE_TEST_SUITE_P(
                    std::string("wall ") + kWarned + "\n",
                    "",
                    "low-battery-wall"},
-        watch_case{"CronQuietAbove", {"wall"}, {}, kHigh, "", "", "", "low-battery-wall"}),
+        watch_case{"CronQuietAbove", {"wall"}, {}, kHigh, "", "", "", "low-battery-wall"},
+        // busybox has no wall.
+        watch_case{"CronNoWallToLogger",
+                   {"logger"},
+                   {},
+                   kLow,
+                   "",
+                   std::string("logger -t cellora -p user.warning ") + kWarned + "\n",
+                   "",
+                   "low-battery-wall"},
+        watch_case{"CronNothingTakesIt",
+                   {"wall!"},
+                   {},
+                   kLow,
+                   "",
+                   std::string("wall ") + kWarned + "\n",
+                   std::string("low-battery-wall: nothing took the warning: ") + kWarned + "\n",
+                   "low-battery-wall"}),
     [](const testing::TestParamInfo<watch_case> &p) { return p.param.name; });
+
+// battery-watch ends with the session, however it was started: where
+// DISPLAY names a local X server, when that server is gone (a stand-in, a
+// sleep that the display's lock file names, as X's does); else when the
+// session's leader is gone.  Each scenario prints whether the watcher is
+// there while the session lasts, and once it has ended, a few polls on.
+struct ending_case {
+  const char *name;
+  const char *scenario;  // sh: $0 the watcher, $1 the display's number, $2 a file for its pid
+  const char *want;
+  bool old_rule = false;  // the watcher with the parent-process rule of 1.5.0
+};
+
+void PrintTo(const ending_case &c, std::ostream *os) { *os << c.name; }
+
+class WatchEnds : public testing::TestWithParam<ending_case> {};
+
+// A file removed when the test ends, however it ends.
+struct removed_at_end {
+  std::string path;
+  ~removed_at_end() { unlink(path.c_str()); }
+};
+
+TEST_P(WatchEnds, WithItsSession) {
+  const ending_case &c = GetParam();
+  scratch_dir dir;
+  ASSERT_NE(dir.path, "");
+  std::string bin = dir.path + "/bin", watcher = CELLORA_SOURCE_DIR "/examples/battery-watch";
+  ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
+  for (const char *tool : {"/bin/sleep", "/usr/bin/dirname"}) {
+    std::string name = tool;
+    ASSERT_EQ(symlink(tool, (bin + name.substr(name.rfind('/'))).c_str()), 0);
+  }
+  ASSERT_EQ(symlink(cellora_binary(), (bin + "/cellora").c_str()), 0);
+  if (c.old_rule) {
+    std::string text = read_all(watcher), loop = "while running \"$lives_for\"; do";
+    size_t at = text.find(loop);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, loop.size(), "while kill -0 \"$PPID\" 2>/dev/null; do");
+    watcher = dir.path + "/battery-watch";
+    ASSERT_TRUE(write_script(watcher, text.substr(text.find('\n') + 1)));
+  }
+  // A display number of this test's own, for its lock file in /tmp.
+  std::string display = std::to_string(6000 + getpid() % 3000);
+  removed_at_end lock{"/tmp/.X" + display + "-lock"};
+  apm_setup setup;
+  setup.status = "1.16ac 1.2 0x03 0x00 0x03 0x09 50% 90 min";
+  setup.program = "/bin/sh";
+  setup.args = {"-c", c.scenario, watcher, display, dir.path + "/pid"};
+  setup.env = {"PATH=" + bin, "DISPLAY=", "WAYLAND_DISPLAY=", "DBUS_SESSION_BUS_ADDRESS="};
+  run_result r = run_with_status(setup);
+  REQUIRE_RUN(r);
+  EXPECT_EQ(r.out, c.want);
+  EXPECT_EQ(r.err, "");
+}
+
+#define CELLORA_X_SERVER "sleep 30 & x=$!; echo \"      $x\" >/tmp/.X$1-lock; "
+// Whether the watcher is there: a process, and not a zombie that the
+// namespace's init, which reaps only its own child, leaves behind.
+#define CELLORA_THERE                                                           \
+  "pids=$2; there() { read -r w <\"$pids\"; if { read -r st </proc/$w/stat; } " \
+  "2>/dev/null && [ \"${st##*) Z}\" = \"$st\" ]; then echo there; else echo gone; fi; }; "
+
+// i3's exec: a double fork into a session of its own, then a shell that
+// waits for the watcher and outlives X.
+#define CELLORA_I3_EXEC                                                                \
+  CELLORA_THERE CELLORA_X_SERVER                                                       \
+      "DISPLAY=:$1 /usr/bin/setsid -f /bin/sh -c '/bin/sh -c \"\\\"\\$0\\\" 10 0.1 & " \
+      "echo \\$! >\\\"\\$1\\\"; wait\" \"$0\" \"$1\" &' \"$0\" \"$2\"; "               \
+      "sleep 0.3; there; kill $x; sleep 0.4; there"
+
+INSTANTIATE_TEST_SUITE_P(
+    Watcher, WatchEnds,
+    testing::Values(
+        // From ~/.xinitrc, before the window manager: X ends.
+        ending_case{"Xinitrc",
+                    CELLORA_THERE CELLORA_X_SERVER
+                    "DISPLAY=:$1 \"$0\" 10 0.1 & echo $! >\"$2\"; sleep 0.3; there; kill $x; "
+                    "sleep 0.4; there",
+                    "there\ngone\n"},
+        ending_case{"I3Exec", CELLORA_I3_EXEC, "there\ngone\n"},
+        // The control: with the rule of 1.5.0, the parent, it outlives X.
+        ending_case{"I3ExecOldRuleControl", CELLORA_I3_EXEC, "there\nthere\n", true},
+        // A console login's ~/.bash_profile, from a subshell that ends at
+        // once: it lasts as long as the login shell, the session's leader.
+        ending_case{
+            "BashProfile",
+            CELLORA_THERE
+            "/usr/bin/setsid -f /bin/sh -c '( \"$0\" 10 0.1 & echo $! >\"$1\" ); sleep 0.6' "
+            "\"$0\" \"$2\"; sleep 0.3; there; sleep 0.6; there",
+            "there\ngone\n"}),
+    [](const testing::TestParamInfo<ending_case> &p) { return p.param.name; });
 
 }  // namespace
