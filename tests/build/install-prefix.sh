@@ -8,7 +8,7 @@
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix"
 test -x "$prefix/bin/cellora"
-for example in i3blocks-battery low-battery screen-battery battery-watch low-battery-wall; do test -x "$prefix/share/cellora/$example"; done
+for example in i3blocks-battery low-battery screen-battery battery-watch low-battery-wall i3status-battery; do test -x "$prefix/share/cellora/$example"; done
 page=$prefix/share/man/man1/cellora.1
 test -s "$page"
 lint=$(groff -man -ww -z "$page" 2>&1)

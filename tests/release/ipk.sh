@@ -16,7 +16,7 @@ mkdir "$ipk/data" "$ipk/deb"
 tar -xzf "$ipk/data.tar.gz" -C "$ipk/data"
 dpkg-deb -x "$dist/cellora_${version}_arm.deb" "$ipk/deb"
 (cd "$ipk/data" && find . -type f | sort) >"$ipk/files"
-[ "$(cat "$ipk/files")" = "$(printf '%s\n' ./usr/bin/cellora ./usr/share/cellora/{battery-watch,i3blocks-battery,low-battery,low-battery-wall,screen-battery} ./usr/share/doc/cellora/handheld-guide.txt)" ] ||
+[ "$(cat "$ipk/files")" = "$(printf '%s\n' ./usr/bin/cellora ./usr/share/cellora/{battery-watch,i3blocks-battery,i3status-battery,low-battery,low-battery-wall,screen-battery} ./usr/share/doc/cellora/handheld-guide.txt)" ] ||
   { echo "the .ipk holds:"; cat "$ipk/files"; exit 1; }
 while read -r file; do
   case $file in

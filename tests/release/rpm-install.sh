@@ -23,7 +23,7 @@ for pair in "i486 i386" "ppc powerpc"; do
   [ -z "$("${in_root[@]}" -V cellora)" ] || { echo "rpm -V found changed files"; exit 1; }
   cmp "$root/usr/bin/cellora" "$rel/$arch/cellora"
   zcat "$root/usr/man/man1/cellora.1.gz" | cmp - "$rel/$arch/cellora.1"
-  for example in i3blocks-battery low-battery screen-battery battery-watch low-battery-wall; do
+  for example in i3blocks-battery low-battery screen-battery battery-watch low-battery-wall i3status-battery; do
     cmp "$root/usr/share/cellora/$example" "$rel/$arch/examples/$example"
   done
   cmp "$root/usr/doc/cellora-$version/README.md" "$rel/$arch/README.md"
