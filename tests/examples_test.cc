@@ -165,19 +165,23 @@ std::string read_all(const std::string &path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// BIN, the watcher's PATH: what it runs, and nothing else, so that a tool
+// of the host's own is never found in a stand-in's place.
+bool make_watcher_path(const std::string &bin) {
+  if (mkdir(bin.c_str(), 0755) != 0) return false;
+  for (const char *tool : {"/bin/sleep", "/usr/bin/dirname"}) {
+    std::string name = tool;
+    if (symlink(tool, (bin + name.substr(name.rfind('/'))).c_str()) != 0) return false;
+  }
+  return symlink(cellora_binary(), (bin + "/cellora").c_str()) == 0;
+}
+
 TEST_P(Watch, WarnsOncePerFall) {
   const watch_case &c = GetParam();
   scratch_dir dir;
   ASSERT_NE(dir.path, "");
   std::string bin = dir.path + "/bin", log = dir.path + "/log";
-  ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
-  // What the watcher runs, and nothing else: a tool of the host's own is
-  // never found in a stand-in's place.
-  for (const char *tool : {"/bin/sleep", "/usr/bin/dirname"}) {
-    std::string name = tool;
-    ASSERT_EQ(symlink(tool, (bin + name.substr(name.rfind('/'))).c_str()), 0);
-  }
-  ASSERT_EQ(symlink(cellora_binary(), (bin + "/cellora").c_str()), 0);
+  ASSERT_TRUE(make_watcher_path(bin));
   for (std::string tool : c.tools) {
     std::string fails;
     if (tool.size() > 2 && tool.compare(tool.size() - 2, 2, "!1") == 0) {
@@ -340,12 +344,7 @@ TEST_P(WatchEnds, WithItsSession) {
   scratch_dir dir;
   ASSERT_NE(dir.path, "");
   std::string bin = dir.path + "/bin", watcher = CELLORA_SOURCE_DIR "/examples/battery-watch";
-  ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
-  for (const char *tool : {"/bin/sleep", "/usr/bin/dirname"}) {
-    std::string name = tool;
-    ASSERT_EQ(symlink(tool, (bin + name.substr(name.rfind('/'))).c_str()), 0);
-  }
-  ASSERT_EQ(symlink(cellora_binary(), (bin + "/cellora").c_str()), 0);
+  ASSERT_TRUE(make_watcher_path(bin));
   if (c.old_rule) {
     std::string text = read_all(watcher), loop = "while running \"$lives_for\"; do";
     size_t at = text.find(loop);

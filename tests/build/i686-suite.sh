@@ -13,10 +13,9 @@ log=$scratch/build.log
 # to the log, shown when a build fails.
 built() { "$@" >"$log" 2>&1 || { cat "$log"; exit 1; }; }
 gtest=$(i686_googletest)
-ldflags="-static -Wl,-O1,--sort-common,--as-needed,-z,relro,-z,now"
 b=$work/i686-suite
 cmake -S . -B "$b" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/i686-linux-gnu.cmake" -DCMAKE_CXX_FLAGS="$i686_flags" \
-  -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DGTest_DIR="$gtest/lib/cmake/GTest" -DCELLORA_WERROR=ON >/dev/null
+  -DCMAKE_EXE_LINKER_FLAGS="-static $arch_ldflags" -DGTest_DIR="$gtest/lib/cmake/GTest" -DCELLORA_WERROR=ON >/dev/null
 built cmake --build "$b" -j2
 file "$b/tests/cellora_tests" | grep -q 'ELF 32-bit LSB.*Intel 80386' ||
   { echo "the suite is not an i386 program: $(file "$b/tests/cellora_tests")"; exit 1; }

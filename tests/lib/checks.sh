@@ -75,6 +75,27 @@ cron_examples() {  # folder
   echo "the examples in $1 work under cron's PATH"
 }
 
+# Runs COMMAND with Slackware's own tools and slapt-get (built once into
+# the checks folder by tools/checks/slackware-tools) through
+# tools/checks/slackware-root, with ROOT the root they install into; its
+# output in $scratch/slackware.log, shown when it fails.
+slackware() {  # root command...
+  local root=$1
+  shift
+  [ -n "${slackware_tools:-}" ] || slackware_tools=$(tools/checks/slackware-tools "$work/slackware-tools")
+  ROOT=$root tools/checks/slackware-root "$slackware_tools" "$@" >"$scratch/slackware.log" 2>&1 </dev/null ||
+    { tail -40 "$scratch/slackware.log"; echo "$1 failed"; return 1; }
+}
+
+# Copies the tree's files, those git tracks and the new ones it does not
+# ignore, as they stand in the working tree, into FOLDER.
+copy_tree() {  # folder
+  mkdir -p "$1"
+  git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' file; do
+    [ ! -e "$file" ] || cp --parents -P "$file" "$1/"
+  done
+}
+
 # Whether this machine's kernel runs i386 programs (tools/qemu-for asks it).
 i386_native() { [ -z "$(tools/qemu-for "$rel/i386/cellora")" ]; }
 
@@ -99,10 +120,14 @@ i386_cron_examples() {  # folder
   with_i386 bash -c "$(declare -f cron_examples); cron_examples $1"
 }
 
-# GoogleTest built from Debian's source of it (libgtest-dev) for the i686
-# with Arch Linux 32's flags, once, into the checks folder; prints its
-# prefix, for GTest_ROOT or GTest_DIR.
+# The compiler flags of Arch Linux 32's makepkg.conf for the i686, and the
+# linker flags of Arch's.
 i686_flags="-march=i686 -mtune=generic -O2 -pipe -fno-plt"
+arch_ldflags="-Wl,-O1,--sort-common,--as-needed,-z,relro,-z,now"
+
+# GoogleTest built from Debian's source of it (libgtest-dev) for the i686
+# with those flags, once, into the checks folder; prints its prefix, for
+# GTest_ROOT or GTest_DIR.
 i686_googletest() {
   local gtest=$work/i686-googletest
   if [ ! -e "$gtest/prefix/lib/cmake/GTest" ]; then

@@ -10,10 +10,7 @@
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
 folder=$scratch/tree
-mkdir "$folder"
-git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' file; do
-  [ ! -e "$file" ] || cp --parents -P "$file" "$folder/"
-done
+copy_tree "$folder"
 ln -s "$build" "$folder/build"
 cp -R "$dist"/. "$folder/"
 for arch in i386 armel armhf powerpc mipsel arm; do

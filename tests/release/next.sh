@@ -7,10 +7,8 @@
 . "$(dirname "$0")/../lib/checks.sh"
 next=$work/next
 rm -rf "$next"
-mkdir -p "$next/src" "$next/gnupg"
-git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' file; do
-  [ ! -e "$file" ] || cp --parents -P "$file" "$next/src/"
-done
+mkdir -p "$next/gnupg"
+copy_tree "$next/src"
 newer=$(echo "$version" | awk -F. -v OFS=. '{ $NF += 1; print }')
 sed -i "s/^project(cellora VERSION $version /project(cellora VERSION $newer /" "$next/src/CMakeLists.txt"
 then=$(dpkg-parsechangelog -l packaging/changelog -S Timestamp)

@@ -38,7 +38,6 @@ PKGEXT='.pkg.tar.gz'
 SRCEXT='.src.tar.gz'
 CONF
 }
-arch_ldflags="-Wl,-O1,--sort-common,--as-needed,-z,relro,-z,now"
 makepkg_conf x86_64 x86_64-pc-linux-gnu "-march=x86-64 -mtune=generic -O2 -pipe -fno-plt" \
   "$arch_ldflags" >"$scratch/makepkg-x86_64.conf"
 makepkg_conf i686 i686-pc-linux-gnu "$i686_flags" "-static $arch_ldflags" >"$scratch/makepkg-i686.conf"

@@ -9,7 +9,6 @@
 # and removepkg removes it.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
-tools=$(tools/checks/slackware-tools "$work/slackware-tools")
 tarball=cellora-$version.tar.gz
 sbo=$scratch/slackbuilds/cellora
 mkdir -p "$(dirname "$sbo")"
@@ -32,17 +31,14 @@ must_fail "cellora.info's MD5SUM against a tarball a byte longer" sum_matches "$
 
 cp "$dist/$tarball" "$sbo/"
 mkdir "$scratch/out" "$scratch/tmp"
-tools/checks/slackware-root "$tools" env TMP="$scratch/tmp" OUTPUT="$scratch/out" ARCH=x86_64 \
-  "$sbo/cellora.SlackBuild" >"$scratch/build.log" 2>&1 ||
-  { tail -40 "$scratch/build.log"; echo "the SlackBuild failed"; exit 1; }
+slackware "" env TMP="$scratch/tmp" OUTPUT="$scratch/out" ARCH=x86_64 "$sbo/cellora.SlackBuild"
 package=$scratch/out/cellora-$version-x86_64-1_SBo.tgz
-[ -s "$package" ] || { tail -20 "$scratch/build.log"; echo "the SlackBuild made no $package"; exit 1; }
+[ -s "$package" ] || { tail -20 "$scratch/slackware.log"; echo "the SlackBuild made no $package"; exit 1; }
 echo "the SlackBuild made ${package##*/}"
 
 root=$scratch/root
 mkdir "$root"
-ROOT=$root tools/checks/slackware-root "$tools" installpkg "$package" >"$scratch/install.log" 2>&1 ||
-  { cat "$scratch/install.log"; echo "installpkg failed"; exit 1; }
+slackware "$root" installpkg "$package"
 entry=$root/var/log/packages/cellora-$version-x86_64-1_SBo
 for file in usr/bin/cellora usr/man/man1/cellora.1.gz "usr/doc/cellora-$version/README.md" \
             usr/share/cellora/battery-watch etc/xdg/autostart/cellora-battery-watch.desktop; do
@@ -52,7 +48,6 @@ done
   { echo "doinst.sh left the autostart entry's .new"; exit 1; }
 grep -qx usr/bin/cellora "$entry" || { echo "installpkg's record has no usr/bin/cellora"; exit 1; }
 tools/try-status '1.16ac 1.2 0x03 0x01 0x03 0x09 87% 120 min' "$root/usr/bin/cellora"
-ROOT=$root tools/checks/slackware-root "$tools" removepkg "cellora-$version-x86_64-1_SBo" >"$scratch/remove.log" 2>&1 ||
-  { cat "$scratch/remove.log"; echo "removepkg failed"; exit 1; }
+slackware "$root" removepkg "cellora-$version-x86_64-1_SBo"
 if [ -e "$root/usr/bin/cellora" ] || [ -e "$entry" ]; then echo "removepkg left cellora"; exit 1; fi
 echo "installpkg installed it and removepkg removed it"

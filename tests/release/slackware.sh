@@ -31,11 +31,9 @@ must_fail "the format check of a package without its slack-desc" \
 # The Slackware page's two lines, run here in a scratch root.
 page_has docs/slackware.md "installpkg cellora-$version-i486-1.tgz"
 page_has docs/slackware.md "removepkg cellora"
-tools=$(tools/checks/slackware-tools "$work/slackware-tools")
 root=$scratch/root
 mkdir "$root"
-ROOT=$root tools/checks/slackware-root "$tools" installpkg "$package" >"$scratch/log" 2>&1 ||
-  { cat "$scratch/log"; echo "installpkg failed"; exit 1; }
+slackware "$root" installpkg "$package"
 entry=$root/var/log/packages/cellora-$version-i486-1
 grep -qx 'cellora: cellora (battery level and AC line state from the APM driver)' "$entry" ||
   { echo "installpkg recorded no description"; exit 1; }
@@ -43,7 +41,6 @@ cmp "$root/usr/bin/cellora" "$rel/i386/cellora"
 zcat "$root/usr/man/man1/cellora.1.gz" | cmp - "$rel/i386/cellora.1"
 cmp "$root/usr/doc/cellora-$version/README.md" "$rel/i386/README.md"
 i386_cron_examples "$root/usr/share/cellora"
-ROOT=$root tools/checks/slackware-root "$tools" removepkg "cellora-$version-i486-1" >"$scratch/log" 2>&1 ||
-  { cat "$scratch/log"; echo "removepkg failed"; exit 1; }
+slackware "$root" removepkg "cellora-$version-i486-1"
 if [ -e "$root/usr/bin/cellora" ] || [ -e "$entry" ]; then echo "removepkg left cellora"; exit 1; fi
 echo "installpkg installed it, removepkg removed it"

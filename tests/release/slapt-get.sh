@@ -9,7 +9,6 @@
 # is wrong must be refused.
 # shellcheck source=tests/lib/checks.sh
 . "$(dirname "$0")/../lib/checks.sh"
-tools=$(tools/checks/slackware-tools "$work/slackware-tools")
 next=$work/next/dist
 newer=$(dpkg-deb -f "$next/cellora_"*_i386.deb Version)
 source_line=$(grep -m1 -x 'SOURCE=URL/' docs/slackware.md) || { echo "docs/slackware.md has no SOURCE=URL/ line"; exit 1; }
@@ -22,9 +21,7 @@ slapt_in() {  # root feed slapt-get-arguments...
   mkdir -p "$root/etc/slapt-get" "$root/var/slapt-get"
   printf 'WORKINGDIR=%s\nEXCLUDE=\n%s\n' "$root/var/slapt-get" "${source_line//URL/file://$feed}" \
     >"$root/etc/slapt-get/slapt-getrc"
-  ROOT=$root tools/checks/slackware-root "$tools" \
-    slapt-get --config "$root/etc/slapt-get/slapt-getrc" "$@" >"$scratch/log" 2>&1 </dev/null ||
-    { cat "$scratch/log"; return 1; }
+  slackware "$root" slapt-get --config "$root/etc/slapt-get/slapt-getrc" "$@"
 }
 
 installed() {  # root
@@ -37,7 +34,7 @@ root=$scratch/root feed=$scratch/feed
 cp -r "$dist" "$feed"
 slapt_in "$root" "$feed" --update
 slapt_in "$root" "$feed" --install cellora --no-prompt
-grep -q 'Done' "$scratch/log" || { cat "$scratch/log"; echo "slapt-get said no Done"; exit 1; }
+grep -q 'Done' "$scratch/slackware.log" || { cat "$scratch/slackware.log"; echo "slapt-get said no Done"; exit 1; }
 [ "$(installed "$root")" = "cellora-$version-i486-1" ] || { echo "slapt-get did not install $version"; exit 1; }
 cmp "$root/usr/bin/cellora" "$rel/i386/cellora"
 # installpkg records bare names, so that removepkg and upgradepkg find them.
@@ -59,7 +56,7 @@ spoiled_install() {  # name file sed-script words
   cmp -s "$dist/$2" "$feed/$2" && { echo "$2 was not changed"; exit 1; }
   slapt_in "$scratch/$1" "$feed" --update
   if slapt_in "$scratch/$1" "$feed" --install cellora --no-prompt >/dev/null; then return 0; fi
-  grep -q "$4" "$scratch/log" || { cat "$scratch/log"; echo "slapt-get did not say \"$4\""; exit 1; }
+  grep -q "$4" "$scratch/slackware.log" || { cat "$scratch/slackware.log"; echo "slapt-get did not say \"$4\""; exit 1; }
   [ ! -e "$scratch/$1/usr/bin/cellora" ] || { echo "slapt-get installed it all the same"; exit 1; }
   return 1
 }
