@@ -382,6 +382,16 @@ TEST_P(WatchEnds, WithItsSession) {
       "echo \\$! >\\\"\\$1\\\"; wait\" \"$0\" \"$1\" &' \"$0\" \"$2\"; "               \
       "sleep 0.3; there; kill $x; sleep 0.4; there"
 
+// A desktop's session manager starting the package's XDG autostart entry:
+// its Exec line (with this tree's folder for /usr/share/cellora), in the
+// manager's session, which waits for what it started and outlives X.
+#define CELLORA_XDG_AUTOSTART                                                                \
+  CELLORA_THERE CELLORA_X_SERVER                                                             \
+      "exec=$(/bin/sed -n \"s|^Exec=/usr/share/cellora/|${0%/*}/|p\" " CELLORA_SOURCE_DIR    \
+      "/packaging/cellora-battery-watch.desktop); "                                          \
+      "DISPLAY=:$1 /usr/bin/setsid -f /bin/sh -c \"$exec 10 0.1 & echo \\$! >'$2'; wait\"; " \
+      "sleep 0.3; there; kill $x; sleep 0.4; there"
+
 INSTANTIATE_TEST_SUITE_P(
     Watcher, WatchEnds,
     testing::Values(
@@ -394,6 +404,8 @@ INSTANTIATE_TEST_SUITE_P(
         ending_case{"I3Exec", CELLORA_I3_EXEC, "there\ngone\n"},
         // The control: with the rule of 1.5.0, the parent, it outlives X.
         ending_case{"I3ExecOldRuleControl", CELLORA_I3_EXEC, "there\nthere\n", true},
+        ending_case{"XdgAutostart", CELLORA_XDG_AUTOSTART, "there\ngone\n"},
+        ending_case{"XdgAutostartOldRuleControl", CELLORA_XDG_AUTOSTART, "there\nthere\n", true},
         // A console login's ~/.bash_profile, from a subshell that ends at
         // once: it lasts as long as the login shell, the session's leader.
         ending_case{
