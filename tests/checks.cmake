@@ -39,6 +39,7 @@ cellora_check(suite_i686 build build/i686-suite.sh)
 cellora_check(suite_build_hosts build build/build-hosts.sh)
 cellora_check(build_i3status build build/i3status.sh)
 cellora_check(build_bars build build/bars.sh)
+cellora_check(build_loops build build/loops.sh)
 
 cellora_check(release_dist release release/dist.sh)
 set_tests_properties(release_dist PROPERTIES FIXTURES_SETUP release)

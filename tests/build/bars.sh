@@ -12,15 +12,19 @@
 page_has docs/status-bars.md "    status_command /usr/share/cellora/i3status-battery"
 page_has docs/warnings.md "/usr/share/cellora/battery-watch &"
 
-# What tesseract reads in PICTURE holds TEXT, at one of a few
-# enlargements (a small bitmap font reads better at one than another).
+# What tesseract reads in PICTURE holds TEXT, in colour or in grey
+# stretched to black and white, at one of a few enlargements (a small font
+# reads better at one than another; Catmull-Rom keeps its strokes whole).
+grey() { ppmtopgm | pnmnorm -quiet; }
 reads() {  # picture text
-  local scale lines reading=''
-  for scale in 4 2 3 6; do
-    pngtopam "$1" | pamscale "$scale" | pnmtopng >"$scratch/big.png"
-    for lines in 7 6; do  # tesseract's page layouts: one line, a block
-      reading=$(tesseract "$scratch/big.png" - --psm $lines 2>/dev/null | tr '\n' ' ')
-      case $reading in *"$2"*) echo "$(basename "$1" .png) shows \"$2\" (read: $reading)"; return 0 ;; esac
+  local colour scale lines reading=''
+  for colour in cat grey; do
+    for scale in 2 3 4; do
+      pngtopam "$1" | $colour | pamscale -filter=catrom "$scale" | pnmtopng >"$scratch/big.png"
+      for lines in 7 6; do  # tesseract's page layouts: one line, a block
+        reading=$(tesseract "$scratch/big.png" - --psm $lines 2>/dev/null | tr '\n' ' ')
+        case $reading in *"$2"*) echo "$(basename "$1" .png) shows \"$2\" (read: $reading)"; return 0 ;; esac
+      done
     done
   done
   echo "$(basename "$1" .png) does not show \"$2\" (read: $reading)"
