@@ -30,9 +30,9 @@ reads() {  # picture text
   echo "$(basename "$1" .png) does not show \"$2\" (read: $reading)"
   return 1
 }
-record() {  # name: what the record says its picture shows
-  # shellcheck disable=SC2154 source=/dev/null  # reads is the record's
-  (. "tools/shots/$1" && echo "$reads")
+field() {  # name field: what the record says, e.g. its picture shows (reads)
+  # shellcheck source=/dev/null
+  (. "tools/shots/$1" && echo "${!2}")
 }
 
 # NAME's picture in FOLDER shows TEXT; where it does not, it is taken again
@@ -49,7 +49,7 @@ shows() {  # folder name text [option...]
 
 tools/screenshots -b "$build/cellora" -o "$scratch/shots" >/dev/null
 for record in tools/shots/*; do
-  shows "$scratch/shots" "${record##*/}" "$(record "${record##*/}")"
+  shows "$scratch/shots" "${record##*/}" "$(field "${record##*/}" reads)"
 done
 
 # The records that say what they show at 7% on battery, taken so.
@@ -58,8 +58,7 @@ bars=$(grep -l "^low=" tools/shots/* | xargs -n1 basename)
 # shellcheck disable=SC2086  # the names
 tools/screenshots -b "$build/cellora" -o "$scratch/low" -s "$low_line" $bars >/dev/null
 for name in $bars; do
-  # shellcheck disable=SC2154 source=/dev/null  # low is the record's
-  shows "$scratch/low" "$name" "$(. "tools/shots/$name" && echo "$low")" -s "$low_line"
-  must_fail "$name's reading at 7% on battery as \"$(record "$name")\"" \
-    reads "$scratch/low/$name.png" "$(record "$name")"
+  shows "$scratch/low" "$name" "$(field "$name" low)" -s "$low_line"
+  must_fail "$name's reading at 7% on battery as \"$(field "$name" reads)\"" \
+    reads "$scratch/low/$name.png" "$(field "$name" reads)"
 done
